@@ -1,0 +1,40 @@
+# The front door. `make run` and `make test` install what they need first.
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps build run test bench fuzz install package clean
+
+deps:
+	bash scripts/install-deps
+
+build: deps
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS)
+
+run: build
+	./build/kestrin
+
+test: build
+	ctest --preset dev -j $(JOBS)
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	bash bench/run-bench
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	bash fuzz/run-fuzz $(FUZZ_SECONDS)
+
+install: build
+	cmake --install build
+
+package: build
+	cd build && cpack -G DEB
+
+clean:
+	rm -rf build build-asan build-release build-fuzz

@@ -1,0 +1,95 @@
+// The health-protection-distance calculator: the emission model
+//   Q(L) = Cm * (B*L^C + 0.25*S/pi)^0.5 * L^D / A
+// its coefficient tables, the distance search and the emission calculation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "numtext.h"
+
+// The search gave a step that leaves L where it was while the tolerance is
+// still unmet; it would otherwise never end.
+class ESearchStalled : public Exception {
+public:
+  ESearchStalled()
+      : Exception("Distance search stalled: a step left L unchanged before the tolerance was met") {}
+  const char *ClassName() const override { return "ESearchStalled"; }
+};
+
+class TKestrin {
+public:
+  TKestrin();
+  virtual ~TKestrin() = default;
+
+  // Setters taking number text; a failing conversion changes nothing.
+  void SetArea(const std::string &text);     // also FRadius = sqrt(S/pi)
+  void SetRadius(const std::string &text);   // also FArea = (pi*r)*r
+  void SetCm(const std::string &text);
+  void SetWindSpeed(const std::string &text);
+  void SetSourceClass(std::int32_t index);   // clamped to 0..2
+  void SetQe(const std::string &text);
+  void SetDistance(const std::string &text); // also grades it
+
+  std::string AreaText() const { return ValueToText(FArea); }
+  std::string RadiusText() const { return ValueToText(FRadius); }
+  std::string QeText() const { return ValueToText(FQe); }
+  std::string DistanceText() const { return ValueToText(FDistance); }
+  std::string GradedDistanceText() const { return ValueToText(FGradedDistance); }
+
+  double CalcDistance();
+  double CalcEmission();
+
+  double EmissionAt(double L) const;
+  void LookupCoefficients();
+  void SelectWindBand();
+  void SelectWindFlag();
+  void DistanceBandFromQe();
+  void DistanceBandFromL();
+  double GradeDistance();
+
+  double Area() const { return FArea; }
+  double Radius() const { return FRadius; }
+  double Cm() const { return FCm; }
+  double WindSpeed() const { return FWindSpeed; }
+  std::int32_t SourceClass() const { return FSourceClass; }
+  double Qe() const { return FQe; }
+  double Distance() const { return FDistance; }
+  double GradedDistance() const { return FGradedDistance; }
+  double A() const { return FA; }
+  double B() const { return FB; }
+  double C() const { return FC; }
+  double D() const { return FD; }
+  std::int32_t DistanceBand() const { return FDistanceBand; }
+  std::int32_t WindBand() const { return FWindBand; }
+  std::int32_t WindFlag() const { return FWindFlag; }
+  std::int32_t Iterations() const { return FIterations; }
+  std::int32_t Precision() const { return FPrecision; }
+  double Tolerance() const { return FTolerance; }
+
+private:
+  double FArea = 0;
+  double FRadius = 0;
+  double FCm = 0;
+  double FWindSpeed = 0;
+  std::int32_t FSourceClass = 0;
+  double FQe = 0;
+  double FDistance = 0;
+  double FGradedDistance = 0;
+  double FA = 0, FB = 0, FC = 0, FD = 0;
+  std::int32_t FDistanceBand = 0;
+  std::int32_t FWindBand = 0;
+  std::int32_t FWindFlag = 0;
+  std::int32_t FIterations = 0;
+  std::int32_t FPrecision = 5;
+  double FTolerance = 0;
+};
+
+// The program's single calculator, created at start-up before any window.
+extern TKestrin *Calculator;
+
+// Source class from the three choice groups of the main window:
+//   other 0 ("有" stacks): three 0 -> class 0 (I), three 1 -> class 1 (II)
+//   other 1 ("无" stacks): qs 0 (acute) -> class 1 (II), qs 1 (chronic) -> class 2 (III)
+// The group that does not apply is ignored.
+std::int32_t SourceClassFromChoices(int other, int three, int qs);

@@ -1,0 +1,6 @@
+#include "UAuthor.h"
+
+TfrmAbout *frmAbout = nullptr;
+
+void ShowSplash() {}
+void DestroySplash() {}

@@ -1,0 +1,39 @@
+// Where failures end: ReportError (the guarded dispatch of every event
+// handler), the last-resort report, and ErrorDialog.
+#pragma once
+
+#include <QString>
+
+#include "numtext.h"
+
+class QWidget;
+
+// The application title, caption of the central error box.
+inline const QString ApplicationTitle = QStringLiteral("卫生防护距离");
+
+// The message as the error box shows it: "." appended when the last
+// character's code is above that of "." (so a Chinese character gets one).
+QString ReportText(const QString &message);
+
+// Shows a failure that ended an event handler: re-initialises the numeric
+// environment, releases any mouse grab, and shows the application-modal
+// critical box captioned with ApplicationTitle. Called only by Guarded.
+void ReportError(const Exception &failure);
+
+// Runs an event handler; a failure ends it there and is reported. The only
+// place that catches.
+template <typename Handler> void Guarded(Handler &&handler) {
+  try {
+    handler();
+  } catch (const Exception &failure) {
+    ReportError(failure);
+  }
+}
+
+// Modal error dialog: caption "Error", error icon, word-wrapped message, one
+// centred "OK" button (default and cancel).
+void ErrorDialog(const QString &message, QWidget *parent = nullptr);
+
+// Report for a failure outside any handler (start-up): "Application Error"
+// box, then the caller ends the program with exit code 1.
+void ReportFatal(const Exception &failure);
