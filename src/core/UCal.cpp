@@ -1,0 +1,175 @@
+#include "UCal.h"
+
+#include <cmath>
+
+TKestrin *Calculator = nullptr;
+
+namespace {
+
+const Extended Pi = 3.14159265358979323846L;
+const Extended Golden = 0.618L;
+const Extended GoldenPlusOne = 1.618L;
+
+// A[distance band][wind band][source class]
+const double TableA[3][3][3] = {
+    {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
+    {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
+    {{80, 80, 80}, {380, 250, 190}, {290, 190, 140}},
+};
+// B, C, D[distance band][wind flag]
+const double TableB[3][2] = {{0.01, 0.021}, {0.015, 0.036}, {0.015, 0.036}};
+const double TableC[3][2] = {{1.85, 1.85}, {1.79, 1.77}, {1.79, 1.77}};
+const double TableD[3][2] = {{0.78, 0.84}, {0.78, 0.84}, {0.57, 0.76}};
+
+// The smallest multiple of step above L, or L itself when it is one.
+Extended RoundUpToStep(Extended L, Extended step) {
+  Extended quotient = L / step;
+  if (FractionPart(quotient) == 0)
+    return L;
+  return (WholePart(quotient) + 1) * step;
+}
+
+} // namespace
+
+TKestrin::TKestrin() : FTolerance(StoreDouble(RaiseToPower(10, -FPrecision))) {}
+
+// ---- Setters -----------------------------------------------------------------
+
+void TKestrin::SetArea(const std::string &text) {
+  FArea = StoreDouble(TextToValue(text));
+  FRadius = StoreDouble(CheckedSqrt(CheckedDivide(FArea, Pi)));
+}
+
+void TKestrin::SetRadius(const std::string &text) {
+  FRadius = StoreDouble(TextToValue(text));
+  FArea = StoreDouble(Pi * FRadius * FRadius);
+}
+
+void TKestrin::SetCm(const std::string &text) { FCm = StoreDouble(TextToValue(text)); }
+
+void TKestrin::SetWindSpeed(const std::string &text) {
+  FWindSpeed = StoreDouble(TextToValue(text));
+}
+
+void TKestrin::SetSourceClass(std::int32_t index) {
+  FSourceClass = index < 0 ? 0 : index > 2 ? 2 : index;
+}
+
+void TKestrin::SetQe(const std::string &text) { FQe = StoreDouble(TextToValue(text)); }
+
+void TKestrin::SetDistance(const std::string &text) {
+  FDistance = StoreDouble(TextToValue(text));
+  GradeDistance();
+}
+
+// ---- Coefficients and bands ----------------------------------------------------
+
+void TKestrin::SelectWindBand() { FWindBand = FWindSpeed < 2 ? 0 : FWindSpeed > 4 ? 2 : 1; }
+
+void TKestrin::SelectWindFlag() { FWindFlag = FWindSpeed >= 2 ? 1 : 0; }
+
+void TKestrin::LookupCoefficients() {
+  FA = TableA[FDistanceBand][FWindBand][FSourceClass];
+  FB = TableB[FDistanceBand][FWindFlag];
+  FC = TableC[FDistanceBand][FWindFlag];
+  FD = TableD[FDistanceBand][FWindFlag];
+}
+
+void TKestrin::DistanceBandFromL() {
+  FDistanceBand = FDistance <= 1000 ? 0 : FDistance <= 2000 ? 1 : 2;
+}
+
+// Tests each band boundary with that band's own coefficients; leaves the
+// coefficients as last looked up.
+void TKestrin::DistanceBandFromQe() {
+  SelectWindBand();
+  SelectWindFlag();
+  FDistanceBand = 0;
+  LookupCoefficients();
+  if (EmissionAt(1000) >= FQe)
+    return;
+  FDistanceBand = 1;
+  LookupCoefficients();
+  if (EmissionAt(2000) >= FQe)
+    return;
+  FDistanceBand = 2;
+}
+
+// ---- The model -------------------------------------------------------------------
+
+// Q(L) = Cm * sqrt(B*L^C + 0.25*S/pi) * L^D / A, at extended precision,
+// rounded to double only at the end.
+double TKestrin::EmissionAt(double L) const {
+  // Step 1: p = L^C * B.
+  Extended p = RaiseToPower(L, FC) * FB;
+  // Step 2: q = 0.25 * S / pi.
+  Extended q = CheckedDivide(0.25L * FArea, Pi);
+  // Step 3: s = sqrt(p + q).
+  Extended s = CheckedSqrt(p + q);
+  // Step 4: L^D * s / A * Cm.
+  return StoreDouble(CheckedDivide(RaiseToPower(L, FD) * s, FA) * FCm);
+}
+
+double TKestrin::GradeDistance() {
+  Extended L = FDistance;
+  Extended graded;
+  if (L < 50)
+    graded = 50;
+  else if (L <= 100)
+    graded = 100;
+  else if (L <= 1000)
+    graded = RoundUpToStep(L, 100);
+  else
+    graded = RoundUpToStep(L, 200);
+  FGradedDistance = StoreDouble(graded);
+  return FGradedDistance;
+}
+
+// ---- The two computations --------------------------------------------------------
+
+double TKestrin::CalcDistance() {
+  // Step 1: bands and coefficients.
+  SelectWindBand();
+  SelectWindFlag();
+  DistanceBandFromQe();
+  LookupCoefficients();
+  // Step 2: starting point L, previous estimate b.
+  double b = FDistanceBand == 2 ? 2000 : (FDistanceBand + 1) * 1000.0;
+  FDistance = StoreDouble(FDistanceBand == 2 ? GoldenPlusOne * b : Golden * b);
+  // Step 3: first evaluation.
+  FIterations = 1;
+  double Q = EmissionAt(FDistance);
+  // Step 4: golden-ratio steps until |Q - Qe| / Qe is within the tolerance.
+  while (std::fabs(CheckedDivide(Extended(Q) - FQe, FQe)) > FTolerance) {
+    double L = FDistance;
+    double t = StoreDouble(std::fabs(Extended(b) - L));
+    b = L;
+    Extended next = Q > FQe ? L - Golden * t : L + CheckedDivide(Golden * t * FQe, Q);
+    FDistance = StoreDouble(next);
+    // A step that leaves L in place would repeat forever.
+    if (FDistance == L)
+      throw ESearchStalled();
+    ++FIterations;
+    Q = EmissionAt(FDistance);
+  }
+  // Step 5: grade.
+  GradeDistance();
+  return FDistance;
+}
+
+double TKestrin::CalcEmission() {
+  DistanceBandFromL();
+  SelectWindBand();
+  SelectWindFlag();
+  LookupCoefficients();
+  FQe = EmissionAt(FDistance);
+  return FQe;
+}
+
+// ---- Source class from the window's three choices --------------------------------
+
+std::int32_t SourceClassFromChoices(int other, int three, int qs) {
+  if (other == 0)
+    return three == 0 ? 0 : 1;
+  return qs == 0 ? 1 : 2;
+}

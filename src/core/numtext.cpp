@@ -1,0 +1,305 @@
+#include "numtext.h"
+
+#include <cerrno>
+#include <cfenv>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <langinfo.h>
+#include <locale.h>
+
+char DecimalMark = '.';
+
+// ---- Numeric environment and locale ----------------------------------------
+
+void InitNumericEnvironment() {
+  // The default environment is round-to-nearest with a 64-bit x87
+  // significand and every condition masked: failures are found by explicit
+  // checks, never by traps.
+  std::fesetenv(FE_DFL_ENV);
+  std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+// The one platform-specific piece: the locale's radix character, read
+// without touching the process locale.
+char DecimalMarkOfLocale(const char *localeName) {
+  locale_t loc = newlocale(LC_NUMERIC_MASK, localeName, static_cast<locale_t>(nullptr));
+  if (loc == static_cast<locale_t>(nullptr))
+    return '.';
+  const char *radix = nl_langinfo_l(RADIXCHAR, loc);
+  char mark = (radix != nullptr && radix[0] != '\0' && radix[1] == '\0') ? radix[0] : '.';
+  freelocale(loc);
+  return mark;
+}
+
+void ReadDecimalMark() { DecimalMark = DecimalMarkOfLocale(""); }
+
+// ---- Checked arithmetic ------------------------------------------------------
+
+Extended CheckedDivide(Extended a, Extended b) {
+  if (std::isnan(a) || std::isnan(b))
+    throw EInvalidOp();
+  if (b == 0) {
+    if (a == 0)
+      throw EInvalidOp();
+    throw EZeroDivide();
+  }
+  if (std::isinf(a) && std::isinf(b))
+    throw EInvalidOp();
+  return a / b;
+}
+
+Extended CheckedSqrt(Extended x) {
+  if (std::isnan(x) || x < 0)
+    throw EInvalidOp();
+  return std::sqrt(x);
+}
+
+double StoreDouble(Extended x) {
+  if (std::isnan(x))
+    throw EInvalidOp();
+  double d = static_cast<double>(x);
+  if (std::isinf(d))
+    throw EOverflow();
+  return d;
+}
+
+namespace {
+
+Extended CheckedMultiply(Extended a, Extended b) {
+  Extended r = a * b;
+  if (std::isinf(r) && !std::isinf(a) && !std::isinf(b))
+    throw EOverflow();
+  if (std::isnan(r))
+    throw EInvalidOp();
+  return r;
+}
+
+Extended CheckedLn(Extended x) {
+  if (std::isnan(x) || x < 0)
+    throw EInvalidOp();
+  if (x == 0)
+    throw EZeroDivide();
+  return std::log(x);
+}
+
+// Step 3 of RaiseToPower: repeated squaring, lowest bit first.
+Extended IntegerPower(Extended base, Extended exponent) {
+  auto n = static_cast<unsigned long>(std::fabs(exponent));
+  Extended r = 1;
+  Extended x = base;
+  while (n != 0) {
+    if (n & 1u)
+      r = CheckedMultiply(r, x);
+    n >>= 1;
+    if (n != 0)
+      x = CheckedMultiply(x, x);
+  }
+  return exponent < 0 ? CheckedDivide(1, r) : r;
+}
+
+} // namespace
+
+Extended RaiseToPower(Extended base, Extended exponent) {
+  if (std::isnan(base) || std::isnan(exponent))
+    throw EInvalidOp();
+  if (exponent == 0)
+    return 1;
+  if (base == 0 && exponent > 0)
+    return 0;
+  if (std::trunc(exponent) == exponent && std::fabs(exponent) <= INT32_MAX)
+    return IntegerPower(base, exponent);
+  Extended power = CheckedMultiply(exponent, CheckedLn(base));
+  Extended r = std::exp(power);
+  if (std::isinf(r))
+    throw EOverflow();
+  return r;
+}
+
+Extended WholePart(Extended x) { return std::trunc(x); }
+
+Extended FractionPart(Extended x) { return x - std::trunc(x); }
+
+// ---- ValueToText ---------------------------------------------------------------
+
+namespace {
+
+// Digits d1..dn (1 to 15, no trailing zero) and exponent E with
+// |v| ~ 0.d1d2...dn * 10^E, after half-up rounding to 15 digits.
+struct Digits {
+  char d[20];
+  int n;
+  int E;
+};
+
+Digits SignificantDigits(Extended v) {
+  // Step 1: 18 significant digits, exactly rounded (ties to even) by printf.
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.17Le", v);
+  Digits r{};
+  char raw[18];
+  raw[0] = buf[0];
+  std::memcpy(raw + 1, buf + 2, 17);
+  r.E = std::atoi(buf + 20) + 1;
+  // Step 2: half up by the 16th digit, carrying leftwards.
+  int n = 15;
+  if (raw[15] >= '5') {
+    int i = 14;
+    while (i >= 0 && raw[i] == '9') {
+      raw[i] = '0';
+      --i;
+    }
+    if (i < 0) {
+      raw[0] = '1';
+      n = 1;
+      ++r.E;
+    } else {
+      ++raw[i];
+    }
+  }
+  // Step 3: drop trailing zeros.
+  while (n > 1 && raw[n - 1] == '0')
+    --n;
+  std::memcpy(r.d, raw, static_cast<size_t>(n));
+  r.n = n;
+  return r;
+}
+
+void AppendFixed(std::string &out, const Digits &g) {
+  if (g.E >= 1) {
+    for (int i = 0; i < g.E; ++i)
+      out += i < g.n ? g.d[i] : '0';
+    if (g.n > g.E) {
+      out += DecimalMark;
+      out.append(g.d + g.E, static_cast<size_t>(g.n - g.E));
+    }
+  } else {
+    out += '0';
+    out += DecimalMark;
+    out.append(static_cast<size_t>(-g.E), '0');
+    out.append(g.d, static_cast<size_t>(g.n));
+  }
+}
+
+void AppendScientific(std::string &out, const Digits &g) {
+  out += g.d[0];
+  if (g.n > 1) {
+    out += DecimalMark;
+    out.append(g.d + 1, static_cast<size_t>(g.n - 1));
+  }
+  out += 'E';
+  out += std::to_string(g.E - 1);
+}
+
+} // namespace
+
+std::string ValueToText(Extended value) {
+  if (std::isnan(value))
+    return "NAN";
+  if (std::isinf(value))
+    return value > 0 ? "INF" : "-INF";
+  Extended v = std::fabs(value);
+  if (v < LDBL_MIN)
+    return "0";
+  Digits g = SignificantDigits(v);
+  std::string out;
+  out.reserve(32);
+  if (std::signbit(value))
+    out += '-';
+  if (g.E > 15 || g.E < -3)
+    AppendScientific(out, g);
+  else
+    AppendFixed(out, g);
+  return out;
+}
+
+// ---- TextToValue -----------------------------------------------------------------
+
+namespace {
+
+[[noreturn]] void Reject(const std::string &text) {
+  throw EConvertError("'" + text + "' is not a valid floating point value");
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Exactly rounded value of the digit string times 10^scale; +inf when beyond
+// the extended range. The text given to strtold has no decimal mark, so the
+// process locale plays no part.
+Extended ScaledDigits(const std::string &digits, long scale) {
+  std::string s = digits.empty() ? std::string("0") : digits;
+  s += 'e';
+  s += std::to_string(scale);
+  int savedErrno = errno;
+  Extended r = std::strtold(s.c_str(), nullptr);
+  errno = savedErrno;
+  return r;
+}
+
+} // namespace
+
+Extended TextToValue(const std::string &text) {
+  const char *p = text.c_str();
+  const char *end = p + text.size();
+  // Steps 1-2: spaces, optional sign.
+  while (p < end && *p == ' ')
+    ++p;
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-'))
+    negative = *p++ == '-';
+  // Steps 3-5: integer digits, optional mark and fraction digits.
+  std::string digits;
+  const char *mantissaStart = p;
+  while (p < end && IsDigit(*p))
+    digits += *p++;
+  long fractionDigits = 0;
+  if (p < end && *p == DecimalMark) {
+    ++p;
+    while (p < end && IsDigit(*p)) {
+      digits += *p++;
+      ++fractionDigits;
+    }
+  }
+  if (p == mantissaStart)
+    Reject(text);
+  // Step 6: exponent; reading stops once it reaches 500.
+  long exponent = 0;
+  if (p < end && (*p == 'E' || *p == 'e')) {
+    ++p;
+    bool expNegative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+      expNegative = *p++ == '-';
+    while (p < end && IsDigit(*p) && exponent < 500)
+      exponent = exponent * 10 + (*p++ - '0');
+    if (expNegative)
+      exponent = -exponent;
+  }
+  // Steps 7-8: trailing spaces, then the end (a NUL inside the text is not the end).
+  while (p < end && *p == ' ')
+    ++p;
+  if (p != end)
+    Reject(text);
+
+  // The mantissa is one integer; once it leaves the extended range the text
+  // is rejected whatever the exponent.
+  std::size_t firstNonZero = digits.find_first_not_of('0');
+  if (firstNonZero == std::string::npos)
+    return negative ? -0.0L : 0.0L;
+  digits.erase(0, firstNonZero);
+  if (digits.size() > LDBL_MAX_10_EXP && std::isinf(ScaledDigits(digits, 0)))
+    Reject(text);
+  long scale = exponent - fractionDigits;
+  if (scale <= -5120)
+    return negative ? -0.0L : 0.0L;
+  Extended value = ScaledDigits(digits, scale);
+  if (std::isinf(value))
+    Reject(text);
+  return negative ? -value : value;
+}
+
+// ---- CountToText -------------------------------------------------------------------
+
+std::string CountToText(std::int32_t n) { return std::to_string(n); }
