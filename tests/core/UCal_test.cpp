@@ -1,0 +1,304 @@
+// The calculator: the worked examples to the digit, the failures and what
+// they leave behind, bands, grading and the setters' invariants.
+#include "UCal.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Inputs {
+  const char *area = "100";
+  const char *cm = "0.25";
+  const char *wind = "3.5";
+  int sourceClass = 0;
+  const char *qe = "10";
+};
+
+void Feed(TKestrin &k, const Inputs &in) {
+  k.SetArea(in.area);
+  k.SetCm(in.cm);
+  k.SetWindSpeed(in.wind);
+  k.SetSourceClass(in.sourceClass);
+  k.SetQe(in.qe);
+}
+
+std::string Coefficients(const TKestrin &k) {
+  return ValueToText(k.A()) + " " + ValueToText(k.B()) + " " + ValueToText(k.C()) + " " +
+         ValueToText(k.D());
+}
+
+std::string Bands(const TKestrin &k) {
+  return CountToText(k.DistanceBand()) + "," + CountToText(k.WindBand()) + "," +
+         CountToText(k.WindFlag());
+}
+
+class Calc : public ::testing::Test {
+protected:
+  void SetUp() override {
+    InitNumericEnvironment();
+    DecimalMark = '.';
+  }
+};
+
+TEST_F(Calc, DistanceWorkedExamples) {
+  struct Row {
+    Inputs in;
+    const char *bands, *coefficients, *distance, *graded;
+    int iterations;
+  } rows[] = {
+      {{}, "0,1,1", "700 0.021 1.85 0.84", "988.084391971187", "1000", 23},
+      {{"100", "0.25", "1", 1, "2"}, "0,0,0", "400 0.01 1.85 0.78", "437.526272507651", "500", 24},
+      {{"100", "0.25", "3.5", 2, "40"}, "1,1,1", "350 0.036 1.77 0.84", "1482.40845952551", "1600",
+       22},
+      {{"100", "0.25", "5", 0, "100"}, "2,2,1", "290 0.036 1.77 0.76", "3292.27805548391", "3400",
+       21},
+      {{"100", "0.25", "1", 2, "50"}, "2,0,0", "80 0.015 1.79 0.57", "3105.68427581764", "3200",
+       22},
+      {{"100", "0.25", "3.5", 0, "0.01"}, "0,1,1", "700 0.021 1.85 0.84", "13.099216742119", "50",
+       31},
+      {{"100", "0.25", "3.5", 0, "32000"}, "2,1,1", "380 0.036 1.77 0.76", "129347.098449617",
+       "129400", 26},
+      // Emission at 1000 m with band-0 coefficients equals Qe exactly: band 0, never re-banded.
+      {{"100", "0.25", "3.5", 0, "10.213707239566746"}, "0,1,1", "700 0.021 1.85 0.84",
+       "1000.00018045571", "1200", 20},
+      {{"0", "0.25", "3.5", 0, "10"}, "0,1,1", "700 0.021 1.85 0.84", "988.392347011128", "1000",
+       26},
+  };
+  for (const Row &row : rows) {
+    TKestrin k;
+    Feed(k, row.in);
+    EXPECT_EQ(ValueToText(k.CalcDistance()), row.distance) << "Qe " << row.in.qe;
+    EXPECT_EQ(k.DistanceText(), row.distance);
+    EXPECT_EQ(k.GradedDistanceText(), row.graded) << "Qe " << row.in.qe;
+    EXPECT_EQ(k.Iterations(), row.iterations) << "Qe " << row.in.qe;
+    EXPECT_EQ(Bands(k), row.bands) << "Qe " << row.in.qe;
+    EXPECT_EQ(Coefficients(k), row.coefficients) << "Qe " << row.in.qe;
+  }
+}
+
+TEST_F(Calc, StartUpRadiusGivesTheSameDistance) {
+  TKestrin k;
+  Feed(k, {});
+  k.SetRadius("5.64189583547756");
+  k.CalcDistance();
+  EXPECT_EQ(k.DistanceText(), "988.084391971187");
+  EXPECT_EQ(k.Iterations(), 23);
+}
+
+TEST_F(Calc, DistanceFailures) {
+  struct Row {
+    Inputs in;
+    const char *message;
+    const char *distance; // FDistance after the failure
+    int iterations;
+  } rows[] = {
+      {{"100", "0.25", "3.5", 0, "32200"}, "Invalid floating point operation",
+       "-102662476.245907", 14},
+      {{"100", "0.25", "3.5", 0, "0"}, "Floating point division by zero", "618", 1},
+      {{"100", "0", "3.5", 0, "0"}, "Invalid floating point operation", "618", 1},
+      {{"100", "0", "3.5", 0, "10"}, "Floating point division by zero", "3236", 1},
+      // Negative Qe: every step is downward; L dips below zero at the 80th evaluation.
+      {{"100", "0.25", "3.5", 0, "-1"}, "Invalid floating point operation",
+       "-5.04896540106025E-15", 80},
+  };
+  for (const Row &row : rows) {
+    TKestrin k;
+    Feed(k, row.in);
+    k.SetDistance("301"); // a graded value the failure must leave alone
+    std::string message;
+    try {
+      k.CalcDistance();
+    } catch (const EMathError &e) {
+      message = e.Message();
+    }
+    InitNumericEnvironment();
+    EXPECT_EQ(message, row.message) << "Qe " << row.in.qe << " Cm " << row.in.cm;
+    EXPECT_EQ(k.DistanceText(), row.distance) << "Qe " << row.in.qe;
+    EXPECT_EQ(k.Iterations(), row.iterations) << "Qe " << row.in.qe;
+    EXPECT_EQ(k.GradedDistanceText(), "400") << "Qe " << row.in.qe;
+  }
+}
+
+TEST_F(Calc, EmissionWorkedExamples) {
+  struct Row {
+    const char *distance, *bands, *coefficients, *qe, *graded;
+  } rows[] = {
+      {"100", "0,1,1", "700 0.021 1.85 0.84", "0.181877399717569", "100"},
+      {"1500", "1,1,1", "700 0.036 1.77 0.84", "20.4110482731803", "1600"},
+      {"0", "0,1,1", "700 0.021 1.85 0.84", "0", "50"},
+  };
+  for (const Row &row : rows) {
+    TKestrin k;
+    Feed(k, {});
+    k.CalcDistance();
+    k.SetDistance(row.distance);
+    EXPECT_EQ(ValueToText(k.CalcEmission()), row.qe) << "L " << row.distance;
+    EXPECT_EQ(k.QeText(), row.qe);
+    EXPECT_EQ(k.GradedDistanceText(), row.graded) << "L " << row.distance;
+    EXPECT_EQ(Bands(k), row.bands) << "L " << row.distance;
+    EXPECT_EQ(Coefficients(k), row.coefficients) << "L " << row.distance;
+    EXPECT_EQ(k.Iterations(), 23) << "the last search's count stays";
+    EXPECT_EQ(k.DistanceText(), row.distance) << "the emission uses L as set";
+  }
+}
+
+TEST_F(Calc, GradeDistance) {
+  struct Row {
+    const char *distance, *graded;
+  } rows[] = {
+      {"49.9", "50"},     {"0", "50"},        {"50", "100"},    {"100", "100"},
+      {"100.1", "200"},   {"300", "300"},     {"301", "400"},   {"320", "400"},
+      {"999.5", "1000"},  {"1000", "1000"},   {"1000.5", "1200"}, {"1200", "1200"},
+      {"1200.1", "1400"}, {"129347.098449617", "129400"},
+  };
+  for (const Row &row : rows) {
+    TKestrin k;
+    k.SetDistance(row.distance);
+    EXPECT_EQ(k.GradedDistanceText(), row.graded) << "L " << row.distance;
+  }
+}
+
+TEST_F(Calc, WindBandAndFlag) {
+  struct Row {
+    const char *wind;
+    int band, flag;
+  } rows[] = {{"0", 0, 0}, {"1.999", 0, 0}, {"2", 1, 1}, {"3.5", 1, 1},
+              {"4", 1, 1}, {"4.001", 2, 1}, {"10", 2, 1}};
+  for (const Row &row : rows) {
+    TKestrin k;
+    k.SetWindSpeed(row.wind);
+    k.SelectWindBand();
+    k.SelectWindFlag();
+    EXPECT_EQ(k.WindBand(), row.band) << "V " << row.wind;
+    EXPECT_EQ(k.WindFlag(), row.flag) << "V " << row.wind;
+  }
+}
+
+TEST_F(Calc, DistanceBandFromL) {
+  struct Row {
+    const char *distance;
+    int band;
+  } rows[] = {{"0", 0}, {"1000", 0}, {"1000.001", 1}, {"2000", 1}, {"2000.001", 2}};
+  for (const Row &row : rows) {
+    TKestrin k;
+    k.SetDistance(row.distance);
+    k.DistanceBandFromL();
+    EXPECT_EQ(k.DistanceBand(), row.band) << "L " << row.distance;
+  }
+}
+
+TEST_F(Calc, SourceClassIsClamped) {
+  struct Row {
+    int index, sourceClass;
+  } rows[] = {{-1, 0}, {INT32_MIN, 0}, {0, 0}, {1, 1}, {2, 2}, {3, 2}, {INT32_MAX, 2}};
+  for (const Row &row : rows) {
+    TKestrin k;
+    k.SetSourceClass(row.index);
+    EXPECT_EQ(k.SourceClass(), row.sourceClass) << "index " << row.index;
+  }
+}
+
+TEST_F(Calc, SourceClassFromChoices) {
+  struct Row {
+    int other, three, qs, sourceClass;
+  } rows[] = {
+      {0, 0, 0, 0}, {0, 0, 1, 0}, {0, 1, 0, 1}, {0, 1, 1, 1},
+      {1, 0, 0, 1}, {1, 1, 0, 1}, {1, 0, 1, 2}, {1, 1, 1, 2},
+  };
+  for (const Row &row : rows)
+    EXPECT_EQ(SourceClassFromChoices(row.other, row.three, row.qs), row.sourceClass)
+        << row.other << row.three << row.qs;
+}
+
+TEST_F(Calc, AreaAndRadiusKeepInStep) {
+  TKestrin k;
+  EXPECT_EQ(k.Tolerance(), 0.00001);
+  EXPECT_EQ(k.Precision(), 5);
+  k.SetArea("100");
+  EXPECT_EQ(k.RadiusText(), "5.64189583547756");
+  k.SetRadius("10");
+  EXPECT_EQ(k.AreaText(), "314.159265358979");
+  k.SetArea(k.AreaText());
+  EXPECT_EQ(k.RadiusText(), "9.99999999999999");
+  k.SetRadius("-10"); // a negative radius still gives a positive area
+  EXPECT_EQ(k.AreaText(), "314.159265358979");
+}
+
+TEST_F(Calc, FailingSettersChangeNothingOrOnlyWhatWasStored) {
+  TKestrin k;
+  Feed(k, {});
+  struct Row {
+    const char *name;
+    void (*run)(TKestrin &);
+    const char *message;
+  } rows[] = {
+      {"text", [](TKestrin &c) { c.SetCm("abc"); }, "'abc' is not a valid floating point value"},
+      {"empty", [](TKestrin &c) { c.SetQe(""); }, "'' is not a valid floating point value"},
+      {"1e400", [](TKestrin &c) { c.SetWindSpeed("1e400"); }, "Floating point overflow"},
+      {"1e400 distance", [](TKestrin &c) { c.SetDistance("1e400"); }, "Floating point overflow"},
+  };
+  for (const Row &row : rows) {
+    std::string message;
+    try {
+      row.run(k);
+    } catch (const Exception &e) {
+      message = e.Message();
+    }
+    EXPECT_EQ(message, row.message) << row.name;
+  }
+  EXPECT_EQ(k.Cm(), 0.25);
+  EXPECT_EQ(k.Qe(), 10);
+  EXPECT_EQ(k.WindSpeed(), 3.5);
+  EXPECT_EQ(k.Distance(), 0);
+
+  // A negative area is stored; taking its root for the radius then fails.
+  std::string message;
+  try {
+    k.SetArea("-4");
+  } catch (const EInvalidOp &e) {
+    message = e.Message();
+  }
+  InitNumericEnvironment();
+  EXPECT_EQ(message, "Invalid floating point operation");
+  EXPECT_EQ(k.Area(), -4);
+  EXPECT_EQ(k.RadiusText(), "5.64189583547756");
+}
+
+TEST_F(Calc, EmissionAtEdges) {
+  TKestrin k;
+  Feed(k, {});
+  k.CalcDistance();
+  EXPECT_EQ(k.EmissionAt(0), 0);
+  EXPECT_THROW(k.EmissionAt(-1), EInvalidOp);
+  InitNumericEnvironment();
+}
+
+TEST_F(Calc, SetDistanceGradesAndEmissionLeavesItAlone) {
+  TKestrin k;
+  Feed(k, {});
+  k.SetDistance("300");
+  EXPECT_EQ(k.GradedDistanceText(), "300");
+  k.SetDistance("301");
+  EXPECT_EQ(k.GradedDistanceText(), "400");
+  k.CalcEmission();
+  EXPECT_EQ(k.DistanceText(), "301");
+  EXPECT_EQ(k.GradedDistanceText(), "400");
+  EXPECT_EQ(k.Iterations(), 0);
+}
+
+TEST_F(Calc, StartingPointThatMeetsTheToleranceCountsOne) {
+  // Qe chosen as the model's own emission at the band-0 start of 618 m.
+  TKestrin k;
+  Feed(k, {});
+  k.CalcDistance();
+  k.SetDistance("618");
+  k.CalcEmission();
+  k.SetQe(k.QeText());
+  k.CalcDistance();
+  EXPECT_EQ(k.Iterations(), 1);
+  EXPECT_EQ(k.DistanceText(), "618");
+}
+
+} // namespace

@@ -1,0 +1,239 @@
+// Number text and checked arithmetic: the documented examples, row by row.
+#include "numtext.h"
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <locale.h>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class NumText : public ::testing::Test {
+protected:
+  void SetUp() override {
+    InitNumericEnvironment();
+    DecimalMark = '.';
+  }
+  void TearDown() override { DecimalMark = '.'; }
+};
+
+// Runs f and returns the message of the failure it throws ("" when none).
+template <typename F> std::string FailureOf(F f) {
+  try {
+    f();
+  } catch (const Exception &e) {
+    return e.Message();
+  }
+  return "";
+}
+
+const Extended Inf = std::numeric_limits<Extended>::infinity();
+
+TEST_F(NumText, ValueToTextGeneralFormat) {
+  struct Row {
+    Extended value;
+    const char *text;
+  } rows[] = {
+      {0.0L, "0"},
+      {-0.0L, "0"},
+      {1, "1"},
+      {-1, "-1"},
+      {100, "100"},
+      {1000, "1000"},
+      {618, "618"},
+      {0.1, "0.1"},
+      {0.1 + 0.2, "0.3"},
+      {0.25, "0.25"},
+      {3.5, "3.5"},
+      {700, "700"},
+      {0.021, "0.021"},
+      {1.85, "1.85"},
+      {0.84, "0.84"},
+      {1.0 / 3, "0.333333333333333"},
+      {2.0 / 3, "0.666666666666667"},
+      {10 / std::sqrt(3.14159265358979323846L), "5.64189583547756"},
+      {3.14159265358979323846L, "3.14159265358979"},
+      {std::sqrt(2.0), "1.4142135623731"},
+      {12345.678901234567, "12345.6789012346"},
+      {0.0001, "0.0001"},
+      {0.00001, "1E-5"},
+      {0.000001, "1E-6"},
+      {0.00012345, "0.00012345"},
+      {0.000123456789012345, "0.000123456789012345"},
+      {0.000012345, "1.2345E-5"},
+      {9.999999999999999e-5, "0.0001"},
+      {-2.5e-7, "-2.5E-7"},
+      {999999999999999.0, "999999999999999"},
+      {1e15, "1E15"},
+      {1234567890123456.0, "1.23456789012346E15"},
+      {123456789012345678.0, "1.23456789012346E17"},
+      {1234567890123445.0, "1.23456789012345E15"},
+      {-1234567890123445.0, "-1.23456789012345E15"},
+      {1234567890123455.0, "1.23456789012346E15"},
+      {0.9999999999999999, "1"},
+      {99.99999999999999, "100"},
+      {1e100, "1E100"},
+      {1.5e300, "1.5E300"},
+      {DBL_MAX, "1.79769313486232E308"},
+      {std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324"},
+      {LDBL_MIN / 2, "0"},
+      {Inf, "INF"},
+      {-Inf, "-INF"},
+      {std::nan(""), "NAN"},
+      {-std::numeric_limits<Extended>::quiet_NaN(), "NAN"},
+  };
+  for (const Row &row : rows)
+    EXPECT_EQ(ValueToText(row.value), row.text) << "value " << static_cast<double>(row.value);
+}
+
+TEST_F(NumText, ValueToTextWritesTheLocaleMark) {
+  DecimalMark = ',';
+  EXPECT_EQ(ValueToText(1.5), "1,5");
+  EXPECT_EQ(ValueToText(1.5e-7), "1,5E-7");
+  EXPECT_EQ(ValueToText(1000), "1000");
+}
+
+TEST_F(NumText, TextToValueAccepts) {
+  struct Row {
+    const char *text;
+    Extended value;
+  } rows[] = {
+      {"100", 100},     {"0.25", 0.25L},   {"3.5", 3.5},       {"10", 10},   {"007", 7},
+      {"  7  ", 7},     {"+7", 7},         {"-7", -7},         {".5", 0.5},  {"5.", 5},
+      {".", 0},         {"1e3", 1000},     {"1E3", 1000},      {"1e+3", 1000},
+      {"2.5E-3", 0.0025L}, {"1e", 1},      {"1E-", 1},         {"1.2345E-5", 0.000012345L},
+      {"1e0500", 1e500L}, {"1e1234", 1e1234L}, {"1e4932", 1e4932L},
+  };
+  for (const Row &row : rows)
+    EXPECT_EQ(TextToValue(row.text), row.value) << "text '" << row.text << "'";
+}
+
+TEST_F(NumText, TextToValueSignedZeroAndExtremes) {
+  EXPECT_TRUE(std::signbit(TextToValue("-.")));
+  EXPECT_EQ(ValueToText(TextToValue("-.")), "0");
+  EXPECT_EQ(TextToValue(std::string(5000, '0')), 0);
+  EXPECT_EQ(StoreDouble(TextToValue("1e-400")), 0.0);
+  EXPECT_EQ(FailureOf([] { StoreDouble(TextToValue("1e400")); }), "Floating point overflow");
+  // The 15-digit text of 10/sqrt(pi) reads back as itself, not as the value it came from.
+  EXPECT_EQ(StoreDouble(TextToValue("5.64189583547756")), 5.64189583547756);
+}
+
+TEST_F(NumText, TextToValueRejects) {
+  const std::string rejected[] = {
+      "",     "   ",   "+",    "-",      "e5",      "abc",   "12abc", "1.2.3", "1,5",
+      "1,000", "1 000", "- 5", "5e 3",   "0x10",    "INF",   "NAN",   "\t1",   "1e5000",
+      "1e4933", "1e5x", std::string(5000, '9'), std::string("1\0", 2), "++1", "1e+-3",
+  };
+  for (const std::string &text : rejected)
+    EXPECT_EQ(FailureOf([&] { TextToValue(text); }),
+              "'" + text + "' is not a valid floating point value")
+        << "text '" << text << "'";
+}
+
+TEST_F(NumText, TextToValueTakesOnlyTheCurrentMark) {
+  DecimalMark = ',';
+  EXPECT_EQ(TextToValue("1,5"), 1.5);
+  EXPECT_EQ(FailureOf([] { TextToValue("1.5"); }), "'1.5' is not a valid floating point value");
+}
+
+TEST_F(NumText, RoundTripOfValueText) {
+  // Any double's text reads back to a value with the same text.
+  const double values[] = {0.1, 2.0 / 3, 1e-5, 1.2345e-5, 123456789012345678.0, DBL_MAX,
+                           std::numeric_limits<double>::denorm_min(), 988.0843919711868};
+  for (double v : values) {
+    std::string text = ValueToText(v);
+    EXPECT_EQ(ValueToText(TextToValue(text)), text);
+  }
+}
+
+TEST_F(NumText, CountToText) {
+  struct Row {
+    std::int32_t n;
+    const char *text;
+  } rows[] = {{0, "0"},           {1, "1"}, {25, "25"}, {-3, "-3"}, {2147483647, "2147483647"},
+              {INT32_MIN, "-2147483648"}};
+  for (const Row &row : rows)
+    EXPECT_EQ(CountToText(row.n), row.text);
+}
+
+TEST_F(NumText, RaiseToPower) {
+  struct Row {
+    Extended base, exponent;
+    const char *text; // result as number text, or the failure message
+  } rows[] = {
+      {10, -5, "1E-5"},
+      {2, 10, "1024"},
+      {-2, 3, "-8"},
+      {-2, -2, "0.25"},
+      {0, 0, "1"},
+      {5, 0, "1"},
+      {0, 3, "0"},
+      {0, 2.5, "0"},
+      {0, -1, "Floating point division by zero"},
+      {0, -0.5, "Floating point division by zero"},
+      {-8, 1.0L / 3, "Invalid floating point operation"},
+      {1000, 0.5, "31.6227766016838"},
+      {10, -5000, "Floating point overflow"},
+      {10, 5000.5, "Floating point overflow"},
+  };
+  for (const Row &row : rows) {
+    std::string got;
+    try {
+      got = ValueToText(RaiseToPower(row.base, row.exponent));
+    } catch (const Exception &e) {
+      got = e.Message();
+    }
+    EXPECT_EQ(got, row.text) << static_cast<double>(row.base) << "^"
+                             << static_cast<double>(row.exponent);
+  }
+  EXPECT_EQ(StoreDouble(RaiseToPower(10, -5)), 0.00001);
+}
+
+TEST_F(NumText, WholeAndFractionPart) {
+  EXPECT_EQ(WholePart(3.7L), 3);
+  EXPECT_EQ(WholePart(-3.7L), -3);
+  EXPECT_EQ(FractionPart(3.75L), 0.75L);
+  EXPECT_EQ(FractionPart(-3.75L), -0.75L);
+  EXPECT_EQ(FractionPart(3), 0);
+  EXPECT_EQ(WholePart(320.0L / 100), 3);
+  EXPECT_NE(FractionPart(320.0L / 100), 0);
+  EXPECT_EQ(FractionPart(300.0L / 100), 0);
+}
+
+TEST_F(NumText, CheckedOperationsFailWithTheirClass) {
+  struct Row {
+    const char *name;
+    std::string (*run)();
+    const char *message;
+  } rows[] = {
+      {"1/0", [] { return FailureOf([] { CheckedDivide(1, 0); }); },
+       "Floating point division by zero"},
+      {"0/0", [] { return FailureOf([] { CheckedDivide(0, 0); }); },
+       "Invalid floating point operation"},
+      {"sqrt(-1)", [] { return FailureOf([] { CheckedSqrt(-1); }); },
+       "Invalid floating point operation"},
+      {"store 1e309", [] { return FailureOf([] { StoreDouble(1e309L); }); },
+       "Floating point overflow"},
+      {"store NaN", [] { return FailureOf([] { StoreDouble(std::nanl("")); }); },
+       "Invalid floating point operation"},
+      {"sqrt(-0)", [] { return FailureOf([] { CheckedSqrt(-0.0L); }); }, ""},
+  };
+  for (const Row &row : rows)
+    EXPECT_EQ(row.run(), row.message) << row.name;
+  EXPECT_TRUE(dynamic_cast<const EMathError *>(&static_cast<const Exception &>(EZeroDivide())));
+}
+
+TEST_F(NumText, DecimalMarkOfLocale) {
+  EXPECT_EQ(DecimalMarkOfLocale("C"), '.');
+  EXPECT_EQ(DecimalMarkOfLocale("no_such_locale.UTF-8"), '.');
+  locale_t german = newlocale(LC_NUMERIC_MASK, "de_DE.UTF-8", static_cast<locale_t>(nullptr));
+  if (german == static_cast<locale_t>(nullptr))
+    GTEST_SKIP() << "de_DE.UTF-8 is not installed here";
+  freelocale(german);
+  EXPECT_EQ(DecimalMarkOfLocale("de_DE.UTF-8"), ',');
+}
+
+} // namespace
