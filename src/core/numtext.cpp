@@ -1,6 +1,7 @@
 #include "numtext.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cfenv>
 #include <cfloat>
 #include <climits>
@@ -136,9 +137,15 @@ struct Digits {
 };
 
 Digits SignificantDigits(Extended v) {
-  // Step 1: 18 significant digits, exactly rounded (ties to even) by printf.
+  // Step 1: 18 significant digits, exactly rounded (ties to even). Most
+  // values are doubles, which to_chars converts far faster than printf.
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%.17Le", v);
+  auto asDouble = static_cast<double>(v);
+  if (static_cast<Extended>(asDouble) == v)
+    *std::to_chars(buf, buf + sizeof buf - 1, asDouble, std::chars_format::scientific, 17).ptr =
+        '\0';
+  else
+    std::snprintf(buf, sizeof buf, "%.17Le", v);
   Digits r{};
   char raw[18];
   raw[0] = buf[0];
@@ -227,9 +234,22 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Exactly rounded value of the digit string times 10^scale; +inf when beyond
-// the extended range. The text given to strtold has no decimal mark, so the
-// process locale plays no part.
+// the extended range.
 Extended ScaledDigits(const std::string &digits, long scale) {
+  // Fast path: up to 19 digits fit the 64-bit significand and 10^27 is exact
+  // in it, so one rounded multiplication or division is already exact-rounded.
+  if (digits.size() <= 19 && scale >= -27 && scale <= 27) {
+    std::uint64_t mantissa = 0;
+    for (char c : digits)
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+    Extended power = 1;
+    for (long i = scale < 0 ? -scale : scale; i > 0; --i)
+      power *= 10;
+    auto a = static_cast<Extended>(mantissa);
+    return scale < 0 ? a / power : a * power;
+  }
+  // Otherwise strtold; its text has no decimal mark, so the process locale
+  // plays no part.
   std::string s = digits.empty() ? std::string("0") : digits;
   s += 'e';
   s += std::to_string(scale);
