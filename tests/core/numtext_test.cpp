@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <locale.h>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -146,6 +147,21 @@ TEST_F(NumText, RoundTripOfValueText) {
   for (double v : values) {
     std::string text = ValueToText(v);
     EXPECT_EQ(ValueToText(TextToValue(text)), text);
+  }
+}
+
+TEST_F(NumText, ShortAndLongTextsOfOneValueAgree) {
+  // Short texts take a fast path; padding the same value with zeros forces
+  // the general one. Both must give the same extended value.
+  std::mt19937_64 random(20261208);
+  for (int i = 0; i < 20000; ++i) {
+    std::string digits;
+    for (int n = 1 + static_cast<int>(random() % 19); n > 0; --n)
+      digits += static_cast<char>('0' + random() % 10);
+    long scale = static_cast<long>(random() % 55) - 27;
+    std::string shortText = digits + "e" + std::to_string(scale);
+    std::string longText = digits + std::string(20, '0') + "e" + std::to_string(scale - 20);
+    ASSERT_EQ(TextToValue(shortText), TextToValue(longText)) << shortText;
   }
 }
 
