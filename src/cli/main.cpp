@@ -1,1 +1,127 @@
-int main() { return 0; }
+// kestrin-cli: the health-protection distance calculator without a window.
+//   kestrin-cli distance (--area S | --radius r) --cm Cm --wind V <class> --qe Qe
+//   kestrin-cli emission (--area S | --radius r) --cm Cm --wind V <class> --distance L
+//   kestrin-cli batch [FILE]
+// where <class> is --class I|II|III or --stacks yes|no with --share above|within
+// (stacks yes) or --basis acute|chronic (stacks no).
+#include <cstdio>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "batch.h"
+#include "commands.h"
+
+namespace {
+
+// The texts of one calculation's options, and which of them were given.
+struct CalcOptions {
+  std::string Area, Radius, Cm, Wind, Class, Stacks, Share, Basis, Qe, Distance;
+  CLI::Option *AreaOption = nullptr;
+  CLI::Option *RadiusOption = nullptr;
+  CLI::Option *ClassOption = nullptr;
+  CLI::Option *StacksOption = nullptr;
+  CLI::Option *ShareOption = nullptr;
+  CLI::Option *BasisOption = nullptr;
+};
+
+void AddCalcOptions(CLI::App *command, CalcOptions &o) {
+  CLI::Option_group *size = command->add_option_group("size", "the production unit (one of)");
+  o.AreaOption = size->add_option("--area", o.Area, "floor area S, m²");
+  o.RadiusOption = size->add_option("--radius", o.Radius, "equivalent radius r, m");
+  size->require_option(1);
+  command->add_option("--cm", o.Cm, "concentration limit Cm, mg/m³")->required();
+  command->add_option("--wind", o.Wind, "five-year average wind speed V, m/s")->required();
+  o.ClassOption = command->add_option("--class", o.Class, "pollution-source class I, II or III")
+                      ->check(CLI::IsMember({"I", "II", "III", "\u2160", "\u2161", "\u2162"}));
+  o.StacksOption = command->add_option("--stacks", o.Stacks, "organised stacks of the pollutant: yes|no")
+                       ->check(CLI::IsMember({"yes", "no"}))
+                       ->excludes(o.ClassOption);
+  o.ShareOption = command->add_option("--share", o.Share, "with stacks: fugitive share above|within 1/3")
+                      ->check(CLI::IsMember({"above", "within"}))
+                      ->excludes(o.ClassOption);
+  o.BasisOption = command->add_option("--basis", o.Basis, "without stacks: limit basis acute|chronic")
+                      ->check(CLI::IsMember({"acute", "chronic"}))
+                      ->excludes(o.ClassOption);
+}
+
+// The class text from --class, or derived from the three choices.
+std::string SourceClassText(const CalcOptions &o) {
+  if (*o.ClassOption)
+    return o.Class;
+  if (!*o.StacksOption)
+    throw CLI::RequiredError("--class or --stacks");
+  bool stacks = o.Stacks == "yes";
+  if (stacks && !*o.ShareOption)
+    throw CLI::RequiredError("--share (with --stacks yes)");
+  if (!stacks && !*o.BasisOption)
+    throw CLI::RequiredError("--basis (with --stacks no)");
+  return SourceClassName(
+      SourceClassFromChoices(stacks ? 0 : 1, o.Share == "within" ? 1 : 0, o.Basis == "chronic" ? 1 : 0));
+}
+
+CalcInputs InputsOf(const CalcOptions &o, const std::string &classText) {
+  CalcInputs in;
+  in.Area = *o.AreaOption ? &o.Area : nullptr;
+  in.Radius = *o.RadiusOption ? &o.Radius : nullptr;
+  in.Cm = &o.Cm;
+  in.WindSpeed = &o.Wind;
+  in.SourceClass = &classText;
+  return in;
+}
+
+int RunBatchFile(const std::string &path) {
+  if (path == "-")
+    return RunBatch(stdin, stdout, stderr);
+  std::FILE *in = std::fopen(path.c_str(), "rb");
+  if (!in) {
+    std::perror(("kestrin-cli: " + path).c_str());
+    return ExitUsage;
+  }
+  int status = RunBatch(in, stdout, stderr);
+  std::fclose(in);
+  return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  InitNumericEnvironment();
+  DecimalMark = '.'; // a CSV file or a script means the same in every locale
+
+  CLI::App app{"Health-protection distance of fugitive emissions (Kestrin)", "kestrin-cli"};
+  app.require_subcommand(1);
+  CalcOptions distance, emission;
+  CLI::App *distanceCommand = app.add_subcommand("distance", "distance L for an emission rate Qe");
+  AddCalcOptions(distanceCommand, distance);
+  distanceCommand->add_option("--qe", distance.Qe, "emission rate Qe, kg/h")->required();
+  CLI::App *emissionCommand = app.add_subcommand("emission", "emission rate Qe allowed at a distance L");
+  AddCalcOptions(emissionCommand, emission);
+  emissionCommand->add_option("--distance", emission.Distance, "distance L, m")->required();
+  std::string batchFile = "-";
+  CLI::App *batchCommand = app.add_subcommand("batch", "one calculation per CSV row, CSV out");
+  batchCommand->add_option("FILE", batchFile, "CSV input; standard input when absent or -");
+
+  std::string classText;
+  try {
+    app.parse(argc, argv);
+    if (*distanceCommand)
+      classText = SourceClassText(distance);
+    else if (*emissionCommand)
+      classText = SourceClassText(emission);
+  } catch (const CLI::ParseError &e) {
+    return app.exit(e) == 0 ? ExitOk : ExitUsage;
+  }
+
+  if (*distanceCommand) {
+    CalcInputs in = InputsOf(distance, classText);
+    in.Qe = &distance.Qe;
+    return RunDistance(in, stdout, stderr);
+  }
+  if (*emissionCommand) {
+    CalcInputs in = InputsOf(emission, classText);
+    in.Distance = &emission.Distance;
+    return RunEmission(in, stdout, stderr);
+  }
+  return RunBatchFile(batchFile);
+}

@@ -1,0 +1,14 @@
+// The batch command: one calculation per CSV row, streamed.
+#pragma once
+
+#include <cstdio>
+
+// Exit statuses of the tool.
+enum ExitStatus { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+
+// Reads CSV rows from `in` and writes one result row per input row to `out`;
+// a message about an unusable input goes to `err`. Returns ExitOk when every
+// row succeeded, ExitFailure when some row failed, ExitUsage when the input
+// could not be read, its header was bad, or the output could not be written.
+// Expects DecimalMark '.' and a freshly initialised numeric environment.
+int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err);

@@ -1,0 +1,40 @@
+// The inputs of one calculation as text, and how they reach a calculator.
+// Shared by the batch rows and the single-calculation commands so that both
+// call the setters in the same order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "UCal.h"
+
+// A source-class text that is none of I, II, III (or Ⅰ, Ⅱ, Ⅲ).
+class ESourceClassError : public Exception {
+public:
+  explicit ESourceClassError(std::string_view text)
+      : Exception("'" + std::string(text) + "' is not a valid source class") {}
+  const char *ClassName() const override { return "ESourceClassError"; }
+};
+
+// Each input is absent (nullptr) or a text to hand to its setter.
+struct CalcInputs {
+  const std::string *Area = nullptr;
+  const std::string *Radius = nullptr;
+  const std::string *Cm = nullptr;
+  const std::string *WindSpeed = nullptr;
+  const std::string *SourceClass = nullptr; // "I", "II", "III", "Ⅰ", "Ⅱ", "Ⅲ"
+  const std::string *Qe = nullptr;
+  const std::string *Distance = nullptr;
+};
+
+// Calls SetArea, SetRadius, SetCm, SetWindSpeed, SetSourceClass, SetQe and
+// SetDistance in that order, each only for an input that is present. A
+// failure propagates from the failing setter; the earlier ones stay applied.
+void ApplyInputs(TKestrin &calc, const CalcInputs &inputs);
+
+// "I" -> 0, "Ⅱ" -> 1, ...; throws ESourceClassError for anything else.
+std::int32_t SourceClassFromText(std::string_view text);
+
+// 0 -> "I", 1 -> "II", 2 -> "III".
+const char *SourceClassName(std::int32_t sourceClass);
