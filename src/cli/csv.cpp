@@ -45,18 +45,22 @@ int CsvReader::Get() {
   return c;
 }
 
+bool CsvReader::TooLong(CsvRecord &record) const {
+  if (FRecordBytes <= MaxRecordBytes)
+    return false;
+  if (record.problem.empty())
+    record.problem = "record longer than " + std::to_string(MaxRecordBytes) + " bytes";
+  return true;
+}
+
 void CsvReader::Append(CsvRecord &record, const char *begin, std::size_t n) {
-  if (FRecordBytes > MaxRecordBytes) {
-    if (record.problem.empty())
-      record.problem = "record longer than " + std::to_string(MaxRecordBytes) + " bytes";
-    return;
-  }
-  record.fields[record.count - 1].append(begin, n);
+  if (!TooLong(record))
+    record.fields[record.count - 1].append(begin, n);
 }
 
 void CsvReader::EndField(CsvRecord &record) {
   // An overlong record keeps overwriting its last field rather than growing.
-  if (FRecordBytes > MaxRecordBytes && record.count > 0) {
+  if (record.count > 0 && TooLong(record)) {
     record.fields[record.count - 1].clear();
     return;
   }

@@ -38,6 +38,7 @@ private:
   int Peek();
   int Get();
   bool Fill();
+  bool TooLong(CsvRecord &record) const;
   void Append(CsvRecord &record, const char *begin, std::size_t n);
   void EndField(CsvRecord &record);
   bool ReadRecord(CsvRecord &record, bool &empty);
