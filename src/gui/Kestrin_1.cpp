@@ -1,11 +1,14 @@
+// The program's entry: the numeric environment and the application object;
+// RunKestrin does the rest of the start-up, the event loop and finalisation.
 #include <QApplication>
 
-#include "UCal.h"
 #include "UDis.h"
+#include "numtext.h"
+#include "startup.h"
 
 int main(int argc, char **argv) {
-  QApplication app(argc, argv);
-  TfrmDis window;
-  window.show();
-  return app.exec();
+  InitNumericEnvironment();
+  ReadDecimalMark();
+  QApplication application(argc, argv);
+  return RunKestrin([]() -> QWidget * { return new TfrmDis; });
 }

@@ -1,6 +1,94 @@
 #include "report.h"
 
-QString ReportText(const QString &message) { return message; }
-void ReportError(const Exception &) {}
-void ErrorDialog(const QString &, QWidget *) {}
-void ReportFatal(const Exception &) {}
+#include <QApplication>
+#include <QDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+QString ReportText(const QString &message) {
+  if (!message.isEmpty() && message.back().unicode() > u'.')
+    return message + u'.';
+  return message;
+}
+
+namespace {
+
+// A stop-icon box with one OK button, modal for the whole application. It
+// stays on top so that no stays-on-top window of the program can cover it.
+QMessageBox *CreateStopBox(const QString &caption, const QString &text, QWidget *parent) {
+  auto *box = new QMessageBox(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setTextFormat(Qt::PlainText); // a message may quote typed text such as "<b>"
+  box->setWindowModality(Qt::ApplicationModal);
+  box->setWindowFlag(Qt::WindowStaysOnTopHint);
+  return box;
+}
+
+} // namespace
+
+void ReportError(const Exception &failure) {
+  InitNumericEnvironment();
+  if (QWidget *grabber = QWidget::mouseGrabber())
+    grabber->releaseMouse();
+  // Parented to the active window, the box opens on that window's monitor;
+  // that window gets the activation back once the box is closed.
+  const QPointer<QWidget> active = QApplication::activeWindow();
+  const QString text = ReportText(QString::fromStdString(failure.Message()));
+  CreateStopBox(ApplicationTitle, text, active)->exec();
+  if (active)
+    active->activateWindow();
+}
+
+void ReportFatal(const Exception &failure) {
+  // The code address in this module from which the failure was reported.
+  const void *address = __builtin_return_address(0);
+  QString message = QString::fromStdString(failure.Message());
+  if (!message.isEmpty() && !message.endsWith(u'.'))
+    message += u'.';
+  const QString module = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+  const QString text = QString::asprintf("Exception %s in module %s at %p.\n", failure.ClassName(),
+                                         qUtf8Printable(module), address) +
+                       message;
+  CreateStopBox(QStringLiteral("Application Error"), text, nullptr)->exec();
+}
+
+void ErrorDialog(const QString &message, QWidget *parent) {
+  auto *dialog = new QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                                         Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowCloseButtonHint);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowTitle(QStringLiteral("Error"));
+  dialog->setFont(QApplication::font("QMessageBoxLabel"));
+  QStyle *style = dialog->style();
+  QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+
+  auto *icon = new QLabel(dialog);
+  icon->setObjectName(QStringLiteral("icon"));
+  const int extent = style->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, dialog);
+  icon->setPixmap(style->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, dialog)
+                      .pixmap(extent, extent));
+  auto *text = new QLabel(message, dialog);
+  text->setObjectName(QStringLiteral("message"));
+  text->setTextFormat(Qt::PlainText);
+  text->setWordWrap(true);
+  text->setMaximumWidth(screen->geometry().width() / 2);
+  auto *ok = new QPushButton(QStringLiteral("OK"), dialog);
+  ok->setDefault(true); // Enter presses it; Esc and the close box reject the dialog
+  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+
+  auto *grid = new QGridLayout(dialog);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
+  grid->setHorizontalSpacing(12);
+  grid->addWidget(icon, 0, 0, Qt::AlignTop);
+  grid->addWidget(text, 0, 1);
+  grid->addWidget(ok, 1, 0, 1, 2, Qt::AlignHCenter);
+  dialog->adjustSize();
+  dialog->move(screen->geometry().center() - dialog->rect().center());
+  dialog->exec();
+}

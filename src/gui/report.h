@@ -13,6 +13,8 @@ inline const QString ApplicationTitle = QStringLiteral("卫生防护距离");
 
 // The message as the error box shows it: "." appended when the last
 // character's code is above that of "." (so a Chinese character gets one).
+//   "abc" -> "abc."   "abc." -> "abc."   "Stop!" -> "Stop!"   "(x)" -> "(x)"
+//   "距离" -> "距离."   "" -> ""
 QString ReportText(const QString &message);
 
 // Shows a failure that ended an event handler: re-initialises the numeric
@@ -31,9 +33,10 @@ template <typename Handler> void Guarded(Handler &&handler) {
 }
 
 // Modal error dialog: caption "Error", error icon, word-wrapped message, one
-// centred "OK" button (default and cancel).
+// centred "OK" button (default and cancel). Returns when it is closed.
 void ErrorDialog(const QString &message, QWidget *parent = nullptr);
 
-// Report for a failure outside any handler (start-up): "Application Error"
-// box, then the caller ends the program with exit code 1.
+// Report for a failure outside any handler (start-up): the "Application
+// Error" box, then the caller ends the program with exit code 1. Needs the
+// application object.
 void ReportFatal(const Exception &failure);

@@ -1,0 +1,21 @@
+// The program's life once the application object exists: the rest of the
+// start-up sequence, the event loop and finalisation. Kept apart from main()
+// so that the tests run the very same sequence.
+#pragma once
+
+#include <functional>
+
+class QWidget;
+
+// Registers the fonts that stand in for "MS Sans Serif", the font the
+// windows name: a Latin sans, then a CJK font for the Chinese texts. Only
+// the first call registers.
+void RegisterFontSubstitutes();
+
+// In this order: Calculator, the splash window (shown and painted), the main
+// window made by createMainWindow, shown as the event loop starts; the loop
+// runs until the main window closes; then finalisation: Calculator first,
+// then the windows. A failure outside every event handler gets the
+// last-resort report and the result 1; otherwise the result is the event
+// loop's.
+int RunKestrin(const std::function<QWidget *()> &createMainWindow);
