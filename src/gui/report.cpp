@@ -77,7 +77,10 @@ void ErrorDialog(const QString &message, QWidget *parent) {
   text->setObjectName(QStringLiteral("message"));
   text->setTextFormat(Qt::PlainText);
   text->setWordWrap(true);
-  text->setMaximumWidth(screen->geometry().width() / 2);
+  // As wide as the text needs up to half the screen, so that a short message
+  // stays on one line and a long one wraps at half the screen width.
+  const QRect fit(0, 0, screen->geometry().width() / 2, 0);
+  text->setFixedWidth(text->fontMetrics().boundingRect(fit, Qt::TextWordWrap, message).width());
   auto *ok = new QPushButton(QStringLiteral("OK"), dialog);
   ok->setDefault(true); // Enter presses it; Esc and the close box reject the dialog
   QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);

@@ -205,6 +205,8 @@ private slots:
     bool looked = false;
     FWatchdog.Expect([&](QWidget *box) {
       CheckErrorDialogParts(box, QStringLiteral("不能发送邮件到[x@example.com]中！"));
+      auto *text = box->findChild<QLabel *>(QStringLiteral("message"));
+      QVERIFY(text->heightForWidth(text->width()) < 2 * text->fontMetrics().lineSpacing()); // one line
       looked = true;
       auto *ok = box->findChild<QPushButton *>();
       QWidget *focus = box->focusWidget() ? box->focusWidget() : box;
