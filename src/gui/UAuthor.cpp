@@ -5,10 +5,10 @@
 
 #include <jpeglib.h>
 
-#include <QGuiApplication>
-#include <QImageIOHandler>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImageIOHandler>
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
@@ -48,22 +48,23 @@ bool Decode(TJpegJob *job, const unsigned char *data, unsigned long size, QImage
   job->Info.err = jpeg_std_error(&job->Error.Manager);
   job->Error.Manager.error_exit = JpegErrorExit;
   job->Error.Manager.emit_message = JpegEmitMessage;
-  jpeg_create_decompress(&job->Info);
   if (setjmp(job->Error.Escape)) {
     jpeg_destroy_decompress(&job->Info);
     return false;
   }
+  jpeg_create_decompress(&job->Info);
   jpeg_mem_src(&job->Info, data, size);
   jpeg_read_header(&job->Info, TRUE);
   job->Info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&job->Info);
-  // Refuses sizes beyond Qt's limit for decoded images (256 MB by default).
+  // Refuses sizes beyond Qt's limit for decoded images (QImageReader::allocationLimit).
   if (!QImageIOHandler::allocateImage(QSize(int(job->Info.output_width), int(job->Info.output_height)),
                                       QImage::Format_RGB888, image))
     JpegErrorExit(reinterpret_cast<j_common_ptr>(&job->Info));
   while (job->Info.output_scanline < job->Info.output_height) {
     JSAMPROW row = image->scanLine(int(job->Info.output_scanline));
-    jpeg_read_scanlines(&job->Info, &row, 1);
+    if (jpeg_read_scanlines(&job->Info, &row, 1) != 1) // no progress: never loop on
+      JpegErrorExit(reinterpret_cast<j_common_ptr>(&job->Info));
   }
   jpeg_finish_decompress(&job->Info);
   jpeg_destroy_decompress(&job->Info);
