@@ -1,9 +1,172 @@
 #include "UDis.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <type_traits>
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
 #include "UAuthor.h"
+#include "UCal.h"
+#include "UDisLayout.h"
+#include "UGrid.h"
 #include "report.h"
 
-TfrmDis::TfrmDis(QWidget *parent) : QWidget(parent) { resize(616, 524); }
+std::function<bool(const QUrl &)> OpenMailLink = &QDesktopServices::openUrl;
+
+namespace {
+
+constexpr Extended Pi = 3.14159265358979323846L;
+constexpr QRgb LinkColor = 0xFF0000FF;
+constexpr QRgb HighlightColor = 0xFFFF0000;
+constexpr QRgb HighlightBackground = 0xFFFFFF00;
+constexpr int HighlightPoints = 10;
+
+std::string BoxText(const QLineEdit *box) { return box->text().toStdString(); }
+
+// Text the program writes into a box is shown from its start.
+void SetBoxText(QLineEdit *box, const std::string &text) {
+  box->setText(QString::fromStdString(text));
+  box->setCursorPosition(0);
+}
+
+// A default written with the user's decimal mark, so that it reads back.
+QString LocalNumber(QString text) { return text.replace(u'.', QChar::fromLatin1(DecimalMark)); }
+
+// The character a key press types, as an edit box would receive it: control
+// characters for Ctrl+letter (Ctrl+V is 22); 0 for a key that types none
+// (cursor keys, Delete, Tab, Shift+Insert, function keys).
+int TypedCharacter(const QKeyEvent &event) {
+  const int key = event.key();
+  const Qt::KeyboardModifiers modifiers = event.modifiers();
+  if ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier) && key >= Qt::Key_A &&
+      key <= Qt::Key_Z)
+    return key - Qt::Key_A + 1;
+  switch (key) {
+  case Qt::Key_Backspace:
+    return 8;
+  case Qt::Key_Return:
+  case Qt::Key_Enter:
+    return 13;
+  case Qt::Key_Tab:
+  case Qt::Key_Backtab:
+  case Qt::Key_Delete:
+    return 0;
+  default:
+    return event.text().isEmpty() ? 0 : event.text().front().unicode();
+  }
+}
+
+void SetLabelColors(QLabel *label, QRgb text, const QColor &background) {
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, QColor::fromRgb(text));
+  palette.setColor(QPalette::Window, background);
+  label->setPalette(palette);
+}
+
+} // namespace
+
+TfrmDis::TfrmDis(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
+  setWindowIcon(QIcon(QStringLiteral(":/kestrin.xpm")));
+  BuildControls(this);
+  FindControls();
+  lbMail2->setText(QStringLiteral("[") + ContactAddress + QStringLiteral("]"));
+  lbMail2->adjustSize();
+  rgQS->hide(); // shares rgThree's place until "无" is chosen
+  resize(ClientWidth, ClientHeight);
+  SetTabOrder();
+  ConnectHandlers();
+  WatchCreditsPanel();
+  Guarded([this] { FormCreate(); });
+}
+
+void TfrmDis::FindControls() {
+  const auto find = [this](auto *&control, const char *name) {
+    control = findChild<std::remove_reference_t<decltype(*control)> *>(QString::fromLatin1(name));
+  };
+  find(plAll, "plAll");
+  find(plAuthor, "plAuthor");
+  find(edS, "edS");
+  find(edR, "edR");
+  find(edCm, "edCm");
+  find(edV, "edV");
+  find(edQe, "edQe");
+  find(edL, "edL");
+  find(edLReal, "edLReal");
+  find(edN, "edN");
+  find(cbbSourceType, "cbbSourceType");
+  find(rgOther, "rgOther");
+  find(rgThree, "rgThree");
+  find(rgQS, "rgQS");
+  find(sgABCD, "sgABCD");
+  find(BitBtn1, "BitBtn1");
+  find(BitBtn2, "BitBtn2");
+  find(BitBtn4, "BitBtn4");
+  find(Label16, "Label16");
+  find(Label19, "Label19");
+  find(Label20, "Label20");
+  find(Label21, "Label21");
+  find(lbMail1, "lbMail1");
+  find(lbMail2, "lbMail2");
+}
+
+// A slot running a handler through the guarded dispatch.
+std::function<void()> TfrmDis::Guard(void (TfrmDis::*handler)()) {
+  return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+}
+
+void TfrmDis::ConnectHandlers() {
+  connect(edS, &QLineEdit::textChanged, this, Guard(&TfrmDis::edSChange));
+  const auto onSelect = [this](TRadioGroup *group, void (TfrmDis::*handler)()) {
+    connect(group->Buttons(), &QButtonGroup::idToggled, this,
+            [run = Guard(handler)](int, bool checked) {
+              if (checked)
+                run();
+            });
+  };
+  onSelect(rgOther, &TfrmDis::rgOtherClick);
+  onSelect(rgThree, &TfrmDis::rgThreeClick);
+  onSelect(rgQS, &TfrmDis::rgQSClick);
+  connect(BitBtn1, &QPushButton::clicked, this, Guard(&TfrmDis::BitBtn1Click));
+  connect(BitBtn2, &QPushButton::clicked, this, Guard(&TfrmDis::BitBtn2Click));
+  connect(BitBtn4, &QPushButton::clicked, this, Guard(&TfrmDis::BitBtn4Click));
+  for (QLineEdit *box : {edS, edR, edCm, edV, edQe, edL}) {
+    // Every typed character passes the key filter, so none may bypass it
+    // through an input method's composition.
+    box->setAttribute(Qt::WA_InputMethodEnabled, false);
+    box->installEventFilter(this);
+  }
+}
+
+// Tab wraps from edR back to edQe; a radio group is one stop, its selected item.
+void TfrmDis::SetTabOrder() {
+  QList<QWidget *> order{edQe, edL, edLReal, BitBtn1, BitBtn2, BitBtn4, cbbSourceType};
+  order += rgOther->TabStops();
+  order += rgThree->TabStops();
+  order += rgQS->TabStops();
+  order += QList<QWidget *>{edN, sgABCD, edCm, edV, edS, edR};
+  for (qsizetype i = 1; i < order.size(); ++i)
+    setTabOrder(order[i - 1], order[i]);
+}
+
+void TfrmDis::WatchCreditsPanel() {
+  for (QWidget *widget :
+       std::initializer_list<QWidget *>{plAuthor, Label16, lbMail1, Label19, Label20, lbMail2, Label21}) {
+    widget->setMouseTracking(true);
+    widget->installEventFilter(this);
+  }
+}
+
+// ---- Window events ---------------------------------------------------------
 
 void TfrmDis::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
@@ -11,6 +174,232 @@ void TfrmDis::showEvent(QShowEvent *event) {
     return;
   FShown = true;
   Guarded([this] { FormShow(); });
+  CentreOnScreen();
+  edQe->setFocus(Qt::OtherFocusReason);
+  edQe->selectAll();
 }
 
-void TfrmDis::FormShow() { DestroySplash(); }
+void TfrmDis::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  Guarded([this] { FormResize(); });
+}
+
+void TfrmDis::changeEvent(QEvent *event) {
+  if (event->type() == QEvent::LocaleChange)
+    Guarded([] { ReadDecimalMark(); });
+  QWidget::changeEvent(event);
+}
+
+bool TfrmDis::eventFilter(QObject *watched, QEvent *event) {
+  switch (event->type()) {
+  case QEvent::KeyPress:
+    return NumericKeyPress(watched, static_cast<QKeyEvent *>(event));
+  case QEvent::FocusOut: {
+    // Only a move to another control of this window leaves edR; switching
+    // to another application or opening a popup menu over it does not.
+    const QWidget *next = QApplication::focusWidget();
+    if (watched == edR && next && next != edR && next->window() == this)
+      Guarded([this] { edRExit(); });
+    return false;
+  }
+  case QEvent::MouseMove:
+  case QEvent::MouseButtonRelease:
+    return CreditsMouseEvent(watched, event);
+  default:
+    return false;
+  }
+}
+
+// The first placement: centred on the primary screen, never off its top-left.
+void TfrmDis::CentreOnScreen() {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  const QSize outer = frameGeometry().size();
+  move(screen.x() + std::max(0, (screen.width() - outer.width()) / 2),
+       screen.y() + std::max(0, (screen.height() - outer.height()) / 2));
+}
+
+// ---- Handlers ----------------------------------------------------------------
+
+void TfrmDis::FormCreate() {
+  sgABCD->SetCell(0, 0, QStringLiteral("计算系数"));
+  sgABCD->SetCell(1, 0, QStringLiteral("系数值"));
+  const QString names[] = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                           QStringLiteral("D")};
+  for (int row = 1; row <= 4; ++row)
+    sgABCD->SetCell(0, row, names[row - 1]);
+  edS->setText(QStringLiteral("100"));
+  SetBoxText(edR, ValueToText(CheckedDivide(10, CheckedSqrt(Pi))));
+  edCm->setText(LocalNumber(QStringLiteral("0.25")));
+  edV->setText(LocalNumber(QStringLiteral("3.5")));
+  edQe->setText(QStringLiteral("10"));
+  edL->setText(QStringLiteral("100"));
+  setWindowTitle(QStringLiteral("卫生防护距离1.0"));
+}
+
+void TfrmDis::FormShow() {
+  SyncSourceType();
+  ComputeDistance();
+  DestroySplash();
+}
+
+void TfrmDis::FormResize() {
+  const QSize client = size().expandedTo(plAll->size());
+  if (client != size())
+    resize(client);
+  plAll->move((client.width() - plAll->width()) / 2, (client.height() - plAll->height()) / 2);
+}
+
+void TfrmDis::ReadInputs() {
+  Calculator->SetArea(BoxText(edS));
+  Calculator->SetRadius(BoxText(edR));
+  Calculator->SetCm(BoxText(edCm));
+  Calculator->SetWindSpeed(BoxText(edV));
+  Calculator->SetSourceClass(cbbSourceType->findText(cbbSourceType->currentText(),
+                                                     Qt::MatchExactly | Qt::MatchCaseSensitive));
+  Calculator->SetQe(BoxText(edQe));
+  Calculator->SetDistance(BoxText(edL));
+}
+
+void TfrmDis::ShowCoefficients() {
+  const double values[] = {Calculator->A(), Calculator->B(), Calculator->C(), Calculator->D()};
+  for (int row = 1; row <= 4; ++row)
+    sgABCD->SetCell(1, row, QString::fromStdString(ValueToText(values[row - 1])));
+}
+
+void TfrmDis::SyncSourceType() {
+  cbbSourceType->setCurrentIndex(
+      SourceClassFromChoices(rgOther->ItemIndex(), rgThree->ItemIndex(), rgQS->ItemIndex()));
+}
+
+bool TfrmDis::FilterNumericKey(int key) {
+  return key == 8 || key == 13 || key == static_cast<unsigned char>(DecimalMark) ||
+         (key >= '0' && key <= '9');
+}
+
+// The key filter of the input boxes: true swallows the key.
+bool TfrmDis::NumericKeyPress(QObject *box, const QKeyEvent *event) {
+  const int key = TypedCharacter(*event);
+  if (key == 0)
+    return false;
+  bool through = false;
+  Guarded([&] {
+    through = FilterNumericKey(key);
+    if (through && key == 13 && box == edR)
+      edRExit();
+  });
+  return !through;
+}
+
+void TfrmDis::edSChange() {
+  Calculator->SetArea(BoxText(edS));
+  SetBoxText(edR, Calculator->RadiusText());
+}
+
+void TfrmDis::edRExit() {
+  Calculator->SetRadius(BoxText(edR));
+  SetBoxText(edS, Calculator->AreaText());
+}
+
+void TfrmDis::rgOtherClick() {
+  const bool stacks = rgOther->ItemIndex() == 0;
+  rgThree->setVisible(stacks);
+  rgQS->setVisible(!stacks);
+  SyncSourceType();
+}
+
+void TfrmDis::rgThreeClick() { SyncSourceType(); }
+
+void TfrmDis::rgQSClick() { SyncSourceType(); }
+
+void TfrmDis::ComputeDistance() {
+  ReadInputs();
+  Calculator->CalcDistance();
+  SetBoxText(edL, Calculator->DistanceText());
+  SetBoxText(edLReal, Calculator->GradedDistanceText());
+  ShowCoefficients();
+  SetBoxText(edN, CountToText(Calculator->Iterations()));
+}
+
+void TfrmDis::BitBtn1Click() {
+  ComputeDistance();
+  edN->repaint();
+}
+
+void TfrmDis::BitBtn2Click() {
+  ReadInputs();
+  Calculator->CalcEmission();
+  SetBoxText(edQe, Calculator->QeText());
+  SetBoxText(edLReal, Calculator->GradedDistanceText());
+  ShowCoefficients();
+  SetBoxText(edN, CountToText(Calculator->Iterations()));
+}
+
+void TfrmDis::BitBtn4Click() { close(); }
+
+// ---- Credits panel -------------------------------------------------------------
+
+bool TfrmDis::CreditsMouseEvent(QObject *watched, const QEvent *event) {
+  const bool link = watched == lbMail1 || watched == lbMail2;
+  if (event->type() == QEvent::MouseButtonRelease) {
+    const auto *mouse = static_cast<const QMouseEvent *>(event);
+    if (!link)
+      return false;
+    if (mouse->button() == Qt::LeftButton &&
+        static_cast<QWidget *>(watched)->rect().contains(mouse->position().toPoint()))
+      Guarded([this] { lbMailClick(); });
+    return true;
+  }
+  if (watched == lbMail1)
+    Guarded([this] { lbMail1MouseMove(); });
+  else if (watched == lbMail2)
+    Guarded([this] { lbMail2MouseMove(); });
+  else if (watched == plAuthor || watched == Label16 || watched == Label19 ||
+           watched == Label20 || watched == Label21)
+    Guarded([this] { ExitMouseMove(); });
+  else
+    return false;
+  return true;
+}
+
+void TfrmDis::lbMail1MouseMove() { HighlightLink(lbMail1); }
+
+void TfrmDis::lbMail2MouseMove() { HighlightLink(lbMail2); }
+
+void TfrmDis::ExitMouseMove() {
+  RestoreLink(lbMail1);
+  RestoreLink(lbMail2);
+}
+
+void TfrmDis::lbMailClick() {
+  if (!OpenMailLink(QUrl(QStringLiteral("mailto:") + ContactAddress)))
+    ErrorDialog(QStringLiteral("不能发送邮件到[") + ContactAddress + QStringLiteral("]中！"), this);
+}
+
+// Red, 10 points, bold and underlined, on yellow, with the hand cursor. The
+// points become whole pixels as the credits' 13 px height does: at 96 pixels
+// per inch the link keeps its size.
+void TfrmDis::HighlightLink(QLabel *link) {
+  QFont font = lbMail1->font();
+  font.setPixelSize(qRound(HighlightPoints * link->logicalDpiY() / 72.0));
+  font.setBold(true);
+  font.setUnderline(true);
+  link->setFont(font);
+  SetLabelColors(link, HighlightColor, QColor::fromRgb(HighlightBackground));
+  link->setCursor(Qt::PointingHandCursor);
+  if (link == lbMail2) // the one link that sizes itself to its text
+    link->adjustSize();
+}
+
+// Blue and bold only, on the panel's colour; the size stays.
+void TfrmDis::RestoreLink(QLabel *link) {
+  QFont font = link->font();
+  font.setBold(true);
+  font.setItalic(false);
+  font.setUnderline(false);
+  font.setStrikeOut(false);
+  link->setFont(font);
+  SetLabelColors(link, LinkColor, plAuthor->palette().color(QPalette::Window));
+  link->unsetCursor();
+  if (link == lbMail2)
+    link->adjustSize();
+}

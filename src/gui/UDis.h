@@ -1,16 +1,86 @@
-// The main window TfrmDis.
+// The main window TfrmDis: its controls, the handlers that copy the boxes
+// into Calculator and its results back, and the credits panel.
 #pragma once
 
+#include <functional>
+
+#include <QString>
+#include <QUrl>
 #include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TCoefficientGrid;
+class TRadioGroup;
+
+// The maker's contact address: the target of both credits links and the
+// address named when a link cannot be opened.
+inline const QString ContactAddress = QStringLiteral("dev@example.org");
+
+// Hands a mailto: link to the desktop and reports whether it was taken; tests
+// put their own in its place.
+extern std::function<bool(const QUrl &)> OpenMailLink;
 
 class TfrmDis : public QWidget {
 public:
   explicit TfrmDis(QWidget *parent = nullptr);
 
+  // FilterNumericKey: whether a typed character may reach an input box:
+  // backspace (8), Enter (13), the decimal mark and the digits.
+  static bool FilterNumericKey(int key);
+
 protected:
   void showEvent(QShowEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void changeEvent(QEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+  void FindControls();
+  std::function<void()> Guard(void (TfrmDis::*handler)());
+  void ConnectHandlers();
+  void SetTabOrder();
+  void WatchCreditsPanel();
+  void CentreOnScreen();
+
+  void FormCreate();
   void FormShow();
+  void FormResize();
+  void ComputeDistance();
+  void ReadInputs();
+  void ShowCoefficients();
+  void SyncSourceType();
+  bool NumericKeyPress(QObject *box, const QKeyEvent *event);
+  void edSChange();
+  void edRExit();
+  void rgOtherClick();
+  void rgThreeClick();
+  void rgQSClick();
+  void BitBtn1Click();
+  void BitBtn2Click();
+  void BitBtn4Click();
+
+  bool CreditsMouseEvent(QObject *watched, const QEvent *event);
+  void lbMail1MouseMove();
+  void lbMail2MouseMove();
+  void ExitMouseMove();
+  void lbMailClick();
+  void HighlightLink(QLabel *link);
+  void RestoreLink(QLabel *link);
+
+  QFrame *plAll = nullptr;
+  QFrame *plAuthor = nullptr;
+  QLineEdit *edS = nullptr, *edR = nullptr, *edCm = nullptr, *edV = nullptr;
+  QLineEdit *edQe = nullptr, *edL = nullptr, *edLReal = nullptr, *edN = nullptr;
+  QComboBox *cbbSourceType = nullptr;
+  TRadioGroup *rgOther = nullptr, *rgThree = nullptr, *rgQS = nullptr;
+  TCoefficientGrid *sgABCD = nullptr;
+  QPushButton *BitBtn1 = nullptr, *BitBtn2 = nullptr, *BitBtn4 = nullptr;
+  QLabel *Label16 = nullptr, *Label19 = nullptr, *Label20 = nullptr, *Label21 = nullptr;
+  QLabel *lbMail1 = nullptr, *lbMail2 = nullptr;
   bool FShown = false;
 };

@@ -1,0 +1,318 @@
+#include "UDisLayout.h"
+
+#include <QBitmap>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QIcon>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "UGrid.h"
+
+namespace {
+
+enum class TControlKind {
+  Panel,        // raised one-pixel bevel, no caption, not a keyboard stop
+  Label,        // opaque, sizes itself to its text keeping its left edge
+  FixedLabel,   // opaque, keeps the given size
+  Edit,         // sunken single border, select-all on keyboard focus
+  ReadOnlyEdit, // as Edit, read-only but still focusable
+  CountEdit,    // borderless, read-only, the panel's background
+  ComboBox,     // editable drop-down; Text holds the items
+  RadioGroup,   // caption and items in Text, "caption|item 0|item 1"
+  Button,       // picture left of the caption, tooltip
+  Grid,         // the coefficient grid
+};
+
+// Background colour meaning "the parent's".
+constexpr QRgb ParentColor = 0;
+
+struct TControlLayout {
+  const char *Name;
+  const char *Parent; // nullptr: the window itself
+  TControlKind Kind;
+  int Left, Top, Width, Height; // Width and Height 0: sized to the text
+  QRgb Color;                   // background, or ParentColor
+  int FontPx;                   // 0: the parent's font
+  bool Bold;
+  QRgb FontColor; // ParentColor: the parent's text colour
+  const char *Text = "";
+  Qt::Alignment Align = Qt::AlignLeft;
+  const char *Hint = nullptr;    // buttons: the tooltip
+  const char *Picture = nullptr; // buttons: the picture's resource path
+};
+
+constexpr QRgb WindowColor = 0xFFDFFFEF;
+constexpr int WindowFontPx = 11;
+const QString WindowFontName = QStringLiteral("MS Sans Serif");
+
+constexpr QRgb Blue = 0xFF0000FF;
+constexpr QRgb Navy = 0xFF000080;
+constexpr QRgb Teal = 0xFF008080;
+constexpr QRgb Green = 0xFF008000;
+constexpr QRgb Maroon = 0xFF800000;
+constexpr QRgb Purple = 0xFF800080;
+constexpr QRgb NoColor = ParentColor;
+
+using K = TControlKind;
+
+// The whole window, parents before their children.
+// clang-format off
+const TControlLayout MainWindowLayout[] = {
+  // name, parent, kind, left, top, width, height, background, font px, bold, font colour, text
+  {"plAll", nullptr, K::Panel, 2, 3, 612, 517, 0xFF400080, 0, false, NoColor},
+
+  {"plS", "plAll", K::Panel, 4, 3, 605, 81, 0xFFFDEEE3, 0, false, NoColor},
+  {"Label1", "plS", K::FixedLabel, 7, 13, 425, 20, NoColor, 16, false, Blue, "有害气体无组织排放源所在生产单元占地面积S："},
+  {"edS", "plS", K::Edit, 434, 10, 121, 28, NoColor, 16, false, Blue},
+  {"Label2", "plS", K::Label, 560, 17, 0, 0, NoColor, 16, true, Navy, "m^2"},
+  {"Label3", "plS", K::FixedLabel, 7, 46, 425, 20, NoColor, 16, false, Blue, "有害气体无组织排放源所在生产单元等效半径r："},
+  {"edR", "plS", K::Edit, 434, 42, 121, 28, NoColor, 16, false, Blue},
+  {"Label4", "plS", K::Label, 562, 45, 0, 0, NoColor, 16, true, Navy, "m"},
+
+  {"plCV", "plAll", K::Panel, 4, 86, 389, 81, 0xFFFCF7E0, 0, false, NoColor},
+  {"Label5", "plCV", K::Label, 6, 13, 0, 0, NoColor, 16, false, Teal, "排放浓度限值Cm："},
+  {"edCm", "plCV", K::Edit, 170, 8, 113, 28, NoColor, 16, false, Teal},
+  {"Label7", "plCV", K::Label, 292, 11, 0, 0, NoColor, 16, true, Navy, "mg/m^3(N)"},
+  {"Label8", "plCV", K::Label, 3, 50, 0, 0, NoColor, 16, false, Teal, "近五年平均风速V："},
+  {"edV", "plCV", K::Edit, 170, 44, 113, 28, NoColor, 16, false, Teal},
+  {"Label6", "plCV", K::Label, 291, 46, 0, 0, NoColor, 16, true, Navy, "m/s"},
+
+  {"sgABCD", "plAll", K::Grid, 395, 86, 213, 80, 0xFFFFD2FF, 0, false, NoColor},
+
+  {"plSourceType", "plAll", K::Panel, 4, 169, 605, 155, 0xFFDDF4FF, 0, false, NoColor},
+  {"Label9", "plSourceType", K::FixedLabel, 88, 19, 281, 20, NoColor, 16, false, Blue, "工业企业大气污染源构成类别："},
+  {"cbbSourceType", "plSourceType", K::ComboBox, 368, 16, 89, 28, NoColor, 16, false, Navy, "Ⅰ|Ⅱ|Ⅲ"},
+  {"edN", "plSourceType", K::CountEdit, 497, 20, 81, 21, NoColor, 0, false, NoColor},
+  {"rgOther", "plSourceType", K::RadioGroup, 7, 57, 290, 88, NoColor, 16, false, Green,
+   "排放同种有害气体的共存的排气筒|有|无"},
+  {"rgThree", "plSourceType", K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Purple,
+   "排气筒的污染物排放量|大于规定的1/3|小于等于规定的1/3"},
+  {"rgQS", "plSourceType", K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Maroon,
+   "无组织排放的有害气体的允许浓度|按急性反应指标确定|按慢性反应指标确定"},
+
+  {"plQL", "plAll", K::Panel, 4, 326, 517, 121, 0xFFFAE4ED, 0, false, NoColor},
+  {"Label10", "plQL", K::FixedLabel, 8, 19, 337, 20, NoColor, 16, false, Blue, "工业企业有害气体无组织排放强度Qe："},
+  {"edQe", "plQL", K::Edit, 352, 13, 121, 28, NoColor, 16, false, Blue},
+  {"Label11", "plQL", K::Label, 478, 17, 0, 0, NoColor, 16, true, Navy, "kg/h"},
+  {"Label12", "plQL", K::FixedLabel, 7, 52, 337, 21, NoColor, 16, false, Blue, "工业企业卫生防护距离(公式计算值)L："},
+  {"edL", "plQL", K::Edit, 352, 47, 121, 28, NoColor, 16, false, Blue},
+  {"Label13", "plQL", K::Label, 479, 51, 0, 0, NoColor, 16, true, Navy, "m"},
+  {"Label14", "plQL", K::FixedLabel, 8, 86, 337, 20, NoColor, 16, false, Blue, "工业企业卫生防护距离(级差确定值)L："},
+  {"edLReal", "plQL", K::ReadOnlyEdit, 352, 81, 121, 28, NoColor, 16, false, Blue},
+  {"Label15", "plQL", K::Label, 479, 82, 0, 0, NoColor, 16, true, Navy, "m"},
+
+  {"plbutton", "plAll", K::Panel, 524, 326, 85, 121, 0xFFFFB0B0, 0, false, NoColor},
+  {"BitBtn1", "plbutton", K::Button, 4, 8, 77, 30, NoColor, 11, true, Navy, "计算距离", Qt::AlignLeft,
+   "计算卫生防护距离", ":/calc_distance.xpm"},
+  {"BitBtn2", "plbutton", K::Button, 4, 45, 77, 30, NoColor, 11, true, Navy, "计算源强", Qt::AlignLeft,
+   "计算允许排放量", ":/calc_emission.xpm"},
+  {"BitBtn4", "plbutton", K::Button, 4, 82, 77, 30, NoColor, 11, true, Navy, "关      闭", Qt::AlignLeft,
+   "退出系统", ":/exit.xpm"},
+
+  // The credits: the maker's details are this project's own.
+  {"plAuthor", "plAll", K::Panel, 4, 449, 605, 65, 0xFFE8D0FF, 13, true, Blue},
+  {"Label16", "plAuthor", K::FixedLabel, 48, 11, 361, 16, NoColor, 0, false, Blue, "Kestrin 开发组", Qt::AlignHCenter},
+  {"lbMail1", "plAuthor", K::FixedLabel, 405, 11, 113, 16, NoColor, 0, false, Blue, "[作者：林 安]"},
+  {"Label19", "plAuthor", K::FixedLabel, 522, 12, 34, 16, NoColor, 0, false, Blue, "开发"},
+  {"Label20", "plAuthor", K::Label, 73, 37, 0, 0, NoColor, 0, false, Navy, "版权所有", Qt::AlignHCenter},
+  {"lbMail2", "plAuthor", K::Label, 165, 36, 0, 0, NoColor, 0, false, Navy}, // "[" address "]", set by the window
+  {"Label21", "plAuthor", K::FixedLabel, 318, 37, 218, 16, NoColor, 0, false, Navy, "版本 1.0  2026-12-08", Qt::AlignHCenter},
+};
+// clang-format on
+
+// Pictured buttons: the contents shift one pixel while pressed, and the
+// tooltip wakes after 500 ms (Qt asks the style of the widget under the mouse,
+// so the other controls keep the default).
+class TButtonStyle : public QProxyStyle {
+public:
+  int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                  const QWidget *widget) const override {
+    if (metric == PM_ButtonShiftHorizontal || metric == PM_ButtonShiftVertical)
+      return 1;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+  int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                QStyleHintReturn *returnData) const override {
+    if (hint == SH_ToolTip_WakeUpDelay)
+      return 500;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
+
+void SetTextColor(QWidget *widget, QRgb color) {
+  QPalette palette = widget->palette();
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    palette.setColor(role, QColor::fromRgb(color));
+  widget->setPalette(palette);
+}
+
+void SetColor(QWidget *widget, QPalette::ColorRole role, const QColor &color) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, color);
+  widget->setPalette(palette);
+}
+
+QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
+  const QString text = QString::fromUtf8(entry.Text);
+  switch (entry.Kind) {
+  case K::Panel: {
+    auto *panel = new QFrame(parent);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(1);
+    panel->setAutoFillBackground(true);
+    return panel;
+  }
+  case K::Label:
+  case K::FixedLabel: {
+    auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(entry.Align | Qt::AlignTop);
+    label->setAutoFillBackground(true);
+    return label;
+  }
+  case K::Edit:
+  case K::ReadOnlyEdit:
+  case K::CountEdit: {
+    auto *edit = new QLineEdit(parent);
+    edit->setReadOnly(entry.Kind != K::Edit);
+    if (entry.Kind == K::CountEdit) {
+      edit->setFrame(false);
+      SetColor(edit, QPalette::Base, parent->palette().color(QPalette::Window));
+    }
+    return edit;
+  }
+  case K::ComboBox: {
+    auto *combo = new QComboBox(parent);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(text.split(u'|'));
+    for (int i = 0; i < combo->count(); ++i)
+      combo->setItemData(i, QSize(0, 20), Qt::SizeHintRole);
+    return combo;
+  }
+  case K::RadioGroup: {
+    QStringList items = text.split(u'|');
+    auto *group = new TRadioGroup(items.mid(1), parent);
+    group->setTitle(items.first());
+    return group;
+  }
+  case K::Button: {
+    auto *button = new QPushButton(text, parent);
+    button->setIcon(LoadButtonPicture(QString::fromUtf8(entry.Picture)));
+    button->setIconSize(QSize(16, 16));
+    button->setToolTip(QString::fromUtf8(entry.Hint));
+    button->setToolTipDuration(2500);
+    return button;
+  }
+  case K::Grid:
+    return new TCoefficientGrid(parent);
+  }
+  return nullptr;
+}
+
+void ApplyLayout(QWidget *widget, const TControlLayout &entry) {
+  widget->setObjectName(QString::fromUtf8(entry.Name));
+  if (entry.FontPx != 0) {
+    QFont font = widget->font();
+    font.setPixelSize(entry.FontPx);
+    font.setBold(entry.Bold);
+    widget->setFont(font);
+  }
+  if (entry.Color != ParentColor)
+    SetColor(widget, entry.Kind == K::Grid ? QPalette::Base : QPalette::Window,
+             QColor::fromRgb(entry.Color));
+  if (entry.FontColor != ParentColor)
+    SetTextColor(widget, entry.FontColor);
+  if (entry.Kind == K::Label) {
+    widget->move(entry.Left, entry.Top);
+    widget->adjustSize();
+  } else {
+    widget->setGeometry(entry.Left, entry.Top, entry.Width, entry.Height);
+  }
+  if (entry.Kind == K::RadioGroup)
+    static_cast<TRadioGroup *>(widget)->ArrangeButtons();
+}
+
+} // namespace
+
+QIcon LoadButtonPicture(const QString &path) {
+  const QImage image(path);
+  if (image.isNull())
+    return {};
+  QPixmap pixmap = QPixmap::fromImage(image);
+  const QColor transparent = QColor::fromRgb(image.pixel(0, image.height() - 1));
+  pixmap.setMask(pixmap.createMaskFromColor(transparent, Qt::MaskInColor));
+  const int side = pixmap.height();
+  QIcon icon(pixmap.copy(0, 0, side, side));
+  if (pixmap.width() >= 2 * side)
+    icon.addPixmap(pixmap.copy(side, 0, side, side), QIcon::Disabled);
+  return icon;
+}
+
+void BuildControls(QWidget *window) {
+  QFont font(WindowFontName);
+  font.setPixelSize(WindowFontPx);
+  window->setFont(font);
+  SetColor(window, QPalette::Window, QColor::fromRgb(WindowColor));
+
+  QList<QWidget *> buttons;
+  for (const TControlLayout &entry : MainWindowLayout) {
+    QWidget *parent = entry.Parent ? window->findChild<QWidget *>(QString::fromUtf8(entry.Parent))
+                                  : window;
+    QWidget *widget = CreateControl(entry, parent);
+    ApplyLayout(widget, entry);
+    if (entry.Kind == K::Button)
+      buttons.append(widget);
+  }
+  // Made last, so it is destroyed after the buttons that use it.
+  auto *buttonStyle = new TButtonStyle;
+  buttonStyle->setParent(window);
+  for (QWidget *button : buttons)
+    button->setStyle(buttonStyle);
+}
+
+TRadioGroup::TRadioGroup(const QStringList &items, QWidget *parent)
+    : QGroupBox(parent), FButtons(new QButtonGroup(this)) {
+  for (int i = 0; i < items.size(); ++i)
+    FButtons->addButton(new QRadioButton(items[i], this), i);
+  FButtons->button(0)->setChecked(true);
+  UpdateTabStops();
+  connect(FButtons, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+    if (checked)
+      UpdateTabStops();
+  });
+}
+
+int TRadioGroup::ItemIndex() const { return FButtons->checkedId(); }
+
+QList<QWidget *> TRadioGroup::TabStops() const {
+  QList<QWidget *> stops;
+  for (QAbstractButton *button : FButtons->buttons())
+    stops.append(button);
+  return stops;
+}
+
+// The items share the height below the caption evenly, the remainder split
+// above and below them.
+void TRadioGroup::ArrangeButtons() {
+  const QList<QAbstractButton *> buttons = FButtons->buttons();
+  const int count = int(buttons.size());
+  const int textHeight = fontMetrics().height();
+  const int room = height() - textHeight - 5;
+  const int step = room / count;
+  const int top = textHeight + 1 + (room % count) / 2;
+  for (int i = 0; i < count; ++i)
+    buttons[i]->setGeometry(8, top + i * step, width() - 10, step);
+}
+
+// A group is one keyboard stop: Tab reaches only its selected item, while a
+// click still gives any item the focus.
+void TRadioGroup::UpdateTabStops() {
+  for (QAbstractButton *button : FButtons->buttons())
+    button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+}

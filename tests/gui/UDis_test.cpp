@@ -1,0 +1,604 @@
+// The main window: the results right after start-up, the key filter, the
+// area/radius pair, the source-class choices, both computations and their
+// failures, resizing, keyboard order, the coefficient grid, the buttons and
+// the credits panel.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "UCal.h"
+#include "UDis.h"
+#include "UDisLayout.h"
+#include "UGrid.h"
+#include "startup.h"
+#include "watchdog.h"
+
+namespace {
+
+const QString L0 = QStringLiteral("988.084391971187"); // L from the defaults
+
+void SendMouse(QWidget *target, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+  QMouseEvent event(type, pos, target->window()->mapFromGlobal(target->mapToGlobal(pos)),
+                    target->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &event);
+}
+
+void MoveOver(QWidget *target, QPoint pos) {
+  SendMouse(target, QEvent::MouseMove, pos, Qt::NoButton, Qt::NoButton);
+}
+
+// Hover, press, move with the button down, release.
+void Drag(QWidget *target, QPoint from, QPoint to) {
+  MoveOver(target, from);
+  SendMouse(target, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(target, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+  SendMouse(target, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+}
+
+// The text of a modal box or dialog.
+QString BoxText(QWidget *box) {
+  if (auto *message = qobject_cast<QMessageBox *>(box))
+    return message->text();
+  QStringList texts;
+  for (QLabel *label : box->findChildren<QLabel *>())
+    if (!label->text().isEmpty())
+      texts << label->text();
+  return texts.join(u'\n');
+}
+
+} // namespace
+
+class TDisTest : public QObject {
+  Q_OBJECT
+
+private:
+  TfrmDis *FWindow = nullptr;
+  TWatchdog FWatchdog;
+
+  template <typename T = QWidget> T *Find(const char *name) const {
+    T *control = FWindow->findChild<T *>(QString::fromLatin1(name));
+    if (!control)
+      qFatal("no control %s", name);
+    return control;
+  }
+  QLineEdit *Box(const QString &name) const { return Find<QLineEdit>(qPrintable(name)); }
+  TCoefficientGrid *Grid() const { return Find<TCoefficientGrid>("sgABCD"); }
+  QAbstractButton *Item(const char *group, int index) const {
+    return Find<TRadioGroup>(group)->Buttons()->button(index);
+  }
+  void Click(QAbstractButton *button) const {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+  }
+
+  // Every text the window shows as a result or an input.
+  QStringList Texts() const {
+    QStringList texts;
+    for (const char *name : {"edS", "edR", "edCm", "edV", "edQe", "edL", "edLReal", "edN"})
+      texts << Box(QString::fromLatin1(name))->text();
+    for (int row = 1; row <= 4; ++row)
+      texts << Grid()->Cell(1, row);
+    texts << Find<QComboBox>("cbbSourceType")->currentText();
+    return texts;
+  }
+
+  // Expects one stop box with this text and closes it with its OK button.
+  void ExpectReport(const QString &text) {
+    FWatchdog.Expect([text](QWidget *box) {
+      QCOMPARE(BoxText(box), text);
+      qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok)->click();
+    });
+  }
+
+  QString FocusName() const {
+    QWidget *focus = QApplication::focusWidget();
+    if (qobject_cast<QAbstractButton *>(focus) && focus->parentWidget()->inherits("TRadioGroup"))
+      return focus->parentWidget()->objectName();
+    return focus ? focus->objectName() : QString();
+  }
+
+private slots:
+  void initTestCase() {
+    RegisterFontSubstitutes();
+    Calculator = new TKestrin;
+  }
+  void cleanupTestCase() {
+    delete Calculator;
+    Calculator = nullptr;
+  }
+
+  void init() {
+    InitNumericEnvironment();
+    DecimalMark = '.';
+    FWindow = new TfrmDis;
+    FWindow->show();
+    QVERIFY(QTest::qWaitForWindowActive(FWindow));
+  }
+  void cleanup() {
+    delete FWindow;
+    FWindow = nullptr;
+    QCOMPARE(FWatchdog.Pending(), 0);
+  }
+
+  // The computed defaults, exactly; Qe untouched; the focus in edQe, selected.
+  void startUpShowsResults() {
+    QCOMPARE(Box("edL")->text(), L0);
+    QCOMPARE(Box("edLReal")->text(), QStringLiteral("1000"));
+    QCOMPARE(Box("edN")->text(), QStringLiteral("23"));
+    QCOMPARE(Box("edQe")->text(), QStringLiteral("10"));
+    QCOMPARE(Box("edS")->text(), QStringLiteral("100"));
+    QCOMPARE(Box("edR")->text(), QStringLiteral("5.64189583547756"));
+    QCOMPARE(Box("edCm")->text(), QStringLiteral("0.25"));
+    QCOMPARE(Box("edV")->text(), QStringLiteral("3.5"));
+    const QStringList grid{"计算系数", "系数值", "A", "700", "B", "0.021", "C", "1.85", "D", "0.84"};
+    QStringList shown{Grid()->Cell(0, 0), Grid()->Cell(1, 0)};
+    for (int row = 1; row <= 4; ++row)
+      shown << Grid()->Cell(0, row) << Grid()->Cell(1, row);
+    QCOMPARE(shown, grid);
+    QCOMPARE(Find<QComboBox>("cbbSourceType")->currentIndex(), 0);
+    QCOMPARE(FWindow->windowTitle(), QStringLiteral("卫生防护距离1.0"));
+    QCOMPARE(QApplication::focusWidget(), Box("edQe"));
+    QCOMPARE(Box("edQe")->selectedText(), QStringLiteral("10"));
+    QCOMPARE(FWindow->size(), QSize(616, 524));
+    QCOMPARE(Find("plAll")->geometry(), QRect(2, 3, 612, 517));
+  }
+
+  void keyFilter_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("cursor"); // -1: all selected
+    QTest::addColumn<QString>("typedFirst");
+    QTest::addColumn<QString>("expected");
+    const int none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+    QTest::newRow("digit") << "edQe" << int(Qt::Key_7) << none << 2 << "" << "127";
+    QTest::newRow("point") << "edQe" << int(Qt::Key_Period) << none << 2 << "" << "12.";
+    QTest::newRow("backspace") << "edQe" << int(Qt::Key_Backspace) << none << 2 << "" << "1";
+    QTest::newRow("letter") << "edQe" << int(Qt::Key_A) << none << 2 << "" << "12";
+    QTest::newRow("capital") << "edQe" << int(Qt::Key_E) << int(Qt::ShiftModifier) << 2 << "" << "12";
+    QTest::newRow("minus") << "edQe" << int(Qt::Key_Minus) << none << 2 << "" << "12";
+    QTest::newRow("comma") << "edQe" << int(Qt::Key_Comma) << none << 2 << "" << "12";
+    QTest::newRow("space") << "edQe" << int(Qt::Key_Space) << none << 2 << "" << "12";
+    QTest::newRow("Ctrl+V") << "edQe" << int(Qt::Key_V) << ctrl << 2 << "" << "12";
+    QTest::newRow("Ctrl+C") << "edQe" << int(Qt::Key_C) << ctrl << -1 << "" << "12";
+    QTest::newRow("Ctrl+X") << "edQe" << int(Qt::Key_X) << ctrl << -1 << "" << "12";
+    QTest::newRow("Ctrl+Z") << "edQe" << int(Qt::Key_Z) << ctrl << 2 << "3" << "123";
+    QTest::newRow("Delete still works") << "edQe" << int(Qt::Key_Delete) << none << 0 << "" << "2";
+    QTest::newRow("Left still works") << "edQe" << int(Qt::Key_Left) << none << 2 << "" << "12";
+    QTest::newRow("Shift+Insert pastes") << "edQe" << int(Qt::Key_Insert) << int(Qt::ShiftModifier)
+                                         << 2 << "" << "129";
+    for (const char *box : {"edS", "edR", "edCm", "edV", "edL"}) {
+      QTest::addRow("%s digit", box) << box << int(Qt::Key_5) << none << 2 << "" << "125";
+      QTest::addRow("%s letter", box) << box << int(Qt::Key_X) << none << 2 << "" << "12";
+    }
+    QTest::newRow("edLReal is read-only") << "edLReal" << int(Qt::Key_7) << none << 2 << "" << "12";
+    QTest::newRow("edN is read-only") << "edN" << int(Qt::Key_7) << none << 2 << "" << "12";
+  }
+  void keyFilter() {
+    QFETCH(QString, box);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, cursor);
+    QFETCH(QString, typedFirst);
+    QFETCH(QString, expected);
+    QApplication::clipboard()->setText(QStringLiteral("9"));
+    QLineEdit *edit = Box(box);
+    edit->setFocus();
+    edit->setText(QStringLiteral("12"));
+    if (cursor < 0)
+      edit->selectAll();
+    else
+      edit->setCursorPosition(cursor);
+    QTest::keyClicks(edit, typedFirst);
+    QTest::keyClick(edit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(edit->text(), expected);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("9")); // Ctrl+C/X copied nothing
+  }
+
+  void enterReachesEveryBox() {
+    for (const char *name : {"edS", "edR", "edCm", "edV", "edQe", "edL"}) {
+      QLineEdit *edit = Box(QString::fromLatin1(name));
+      QSignalSpy returns(edit, &QLineEdit::returnPressed);
+      edit->setFocus();
+      QTest::keyClick(edit, Qt::Key_Return);
+      QVERIFY2(returns.count() == 1, name);
+    }
+  }
+
+  // With a decimal comma the comma is the mark the boxes take, and the
+  // defaults are written with it so the first computation reads them.
+  void decimalComma() {
+    delete FWindow;
+    DecimalMark = ',';
+    FWindow = new TfrmDis;
+    FWindow->show();
+    QVERIFY(QTest::qWaitForWindowActive(FWindow));
+    QCOMPARE(Box("edCm")->text(), QStringLiteral("0,25"));
+    QCOMPARE(Box("edL")->text(), QStringLiteral("988,084391971187"));
+    QCOMPARE(Grid()->Cell(1, 2), QStringLiteral("0,021"));
+    QVERIFY(TfrmDis::FilterNumericKey(','));
+    QVERIFY(!TfrmDis::FilterNumericKey('.'));
+  }
+
+  void localeChangeRereadsDecimalMark() {
+    DecimalMark = ',';
+    QEvent change(QEvent::LocaleChange);
+    QCoreApplication::sendEvent(FWindow, &change);
+    QCOMPARE(DecimalMark, '.'); // the test runs in the C locale
+  }
+
+  // The radius typed decides: the area is derived from it, and the radius
+  // shown is the one derived back from the 15-digit area text.
+  void enterInRadius() {
+    QLineEdit *edR = Box("edR");
+    edR->setFocus();
+    edR->selectAll();
+    QTest::keyClicks(edR, QStringLiteral("10"));
+    QCOMPARE(Box("edS")->text(), QStringLiteral("100")); // not before Enter
+    QTest::keyClick(edR, Qt::Key_Return);
+    QCOMPARE(Box("edS")->text(), QStringLiteral("314.159265358979"));
+    QCOMPARE(edR->text(), QStringLiteral("9.99999999999999"));
+  }
+
+  // Leaving edR by a click on a compute button runs edRExit before the click:
+  // the result equals that of typing the derived area itself.
+  void computeRightAfterTypingRadius() {
+    QLineEdit *edS = Box("edS");
+    edS->setText(QStringLiteral("314.159265358979"));
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    const QString expected = Box("edL")->text();
+    QVERIFY(expected != L0);
+
+    edS->setText(QStringLiteral("100"));
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(Box("edL")->text(), L0);
+    QLineEdit *edR = Box("edR");
+    edR->setFocus();
+    edR->selectAll();
+    QTest::keyClicks(edR, QStringLiteral("10"));
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(edS->text(), QStringLiteral("314.159265358979"));
+    QCOMPARE(Box("edL")->text(), expected);
+  }
+
+  // Switching to another window or opening a popup menu moves no focus
+  // within this one: no edRExit.
+  void onlyMovingWithinWindowLeavesRadius() {
+    QLineEdit *edR = Box("edR");
+    edR->setFocus();
+    edR->selectAll();
+    QTest::keyClicks(edR, QStringLiteral("10"));
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(edR, &popup);
+    QCOMPARE(Box("edS")->text(), QStringLiteral("100"));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QCOMPARE(Box("edS")->text(), QStringLiteral("100"));
+    FWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FWindow));
+    QCOMPARE(QApplication::focusWidget(), edR);
+    QTest::keyClick(edR, Qt::Key_Tab);
+    QCOMPARE(Box("edS")->text(), QStringLiteral("314.159265358979"));
+  }
+
+  void sourceClass_data() {
+    QTest::addColumn<int>("other");
+    QTest::addColumn<int>("three");
+    QTest::addColumn<int>("qs");
+    QTest::addColumn<int>("item");
+    QTest::addRow("stacks, above 1/3") << 0 << 0 << 1 << 0;
+    QTest::addRow("stacks, at most 1/3") << 0 << 1 << 0 << 1;
+    QTest::addRow("no stacks, acute") << 1 << 1 << 0 << 1;
+    QTest::addRow("no stacks, chronic") << 1 << 0 << 1 << 2;
+  }
+  void sourceClass() {
+    QFETCH(int, other);
+    QFETCH(int, three);
+    QFETCH(int, qs);
+    QFETCH(int, item);
+    auto *cbb = Find<QComboBox>("cbbSourceType");
+    auto *rgThree = Find("rgThree");
+    auto *rgQS = Find("rgQS");
+    // Each group is chosen while it is on show, then rgOther decides.
+    Click(Item("rgThree", three));
+    Click(Item("rgOther", 1));
+    Click(Item("rgQS", qs));
+    Click(Item("rgOther", other));
+    QCOMPARE(cbb->currentIndex(), item);
+    QCOMPARE(cbb->currentText(), QStringList({"Ⅰ", "Ⅱ", "Ⅲ"})[item]);
+    QCOMPARE(rgThree->isVisible(), other == 0);
+    QCOMPARE(rgQS->isVisible(), other == 1);
+    QCOMPARE(rgThree->geometry(), rgQS->geometry());
+    // The class picked is the one the next computation uses.
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(Calculator->SourceClass(), item);
+  }
+
+  // Clicking the selected item again changes nothing, so a class typed or
+  // picked in the combo box survives it.
+  void reclickingSelectedItemFiresNothing() {
+    auto *cbb = Find<QComboBox>("cbbSourceType");
+    cbb->setCurrentIndex(2);
+    Click(Item("rgOther", 0));
+    Click(Item("rgThree", 0));
+    QCOMPARE(cbb->currentIndex(), 2);
+  }
+
+  void computeEmission() {
+    Box("edL")->setText(QStringLiteral("1500"));
+    QTest::mouseClick(Find<QPushButton>("BitBtn2"), Qt::LeftButton);
+    QCOMPARE(Box("edQe")->text(), QStringLiteral("20.4110482731803"));
+    QCOMPARE(Box("edLReal")->text(), QStringLiteral("1600"));
+    QCOMPARE(Box("edN")->text(), QStringLiteral("23"));
+  }
+
+  void failingCompute_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    const QString abc = QStringLiteral("'abc' is not a valid floating point value.");
+    const QString empty = QStringLiteral("'' is not a valid floating point value.");
+    QTest::newRow("distance, edCm abc") << "BitBtn1" << "edCm" << "abc" << abc;
+    QTest::newRow("emission, edCm abc") << "BitBtn2" << "edCm" << "abc" << abc;
+    QTest::newRow("distance, edQe empty") << "BitBtn1" << "edQe" << "" << empty;
+    QTest::newRow("emission, edL empty") << "BitBtn2" << "edL" << "" << empty;
+    QTest::newRow("distance, edV second point") << "BitBtn1" << "edV" << "3.5."
+                                               << "'3.5.' is not a valid floating point value.";
+  }
+  void failingCompute() {
+    QFETCH(QString, button);
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    const QString good = Box(box)->text();
+    Box(box)->setText(text);
+    const QStringList before = Texts();
+    ExpectReport(message);
+    QTest::mouseClick(Find<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    QCOMPARE(FWatchdog.Pending(), 0);
+    QCOMPARE(Texts(), before);
+    Box(box)->setText(good);
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(Box("edL")->text(), L0);
+  }
+
+  // A change of edS that is no number fails at once; edR keeps its text.
+  void areaThatIsNoNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("empty") << "" << "'' is not a valid floating point value.";
+    QTest::addRow("second point") << "100.." << "'100..' is not a valid floating point value.";
+  }
+  void areaThatIsNoNumber() {
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    ExpectReport(message);
+    Box("edS")->setText(text);
+    QCOMPARE(FWatchdog.Pending(), 0);
+    QCOMPARE(Box("edR")->text(), QStringLiteral("5.64189583547756"));
+  }
+
+  void resize_data() {
+    QTest::addColumn<QSize>("requested");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QPoint>("panel");
+    QTest::addRow("smaller") << QSize(300, 200) << QSize(612, 517) << QPoint(0, 0);
+    QTest::addRow("narrower") << QSize(500, 600) << QSize(612, 600) << QPoint(0, 41);
+    QTest::addRow("larger") << QSize(800, 700) << QSize(800, 700) << QPoint(94, 91);
+    QTest::addRow("odd") << QSize(801, 702) << QSize(801, 702) << QPoint(94, 92);
+  }
+  void resize() {
+    QFETCH(QSize, requested);
+    QFETCH(QSize, client);
+    QFETCH(QPoint, panel);
+    FWindow->resize(requested);
+    QTRY_COMPARE(FWindow->size(), client);
+    QTRY_COMPARE(Find("plAll")->pos(), panel);
+  }
+
+  void tabOrder() {
+    const QStringList forward{"edL",  "edLReal", "BitBtn1", "BitBtn2", "BitBtn4",
+                              "cbbSourceType", "rgOther", "rgThree", "edN", "sgABCD",
+                              "edCm", "edV", "edS", "edR", "edQe"};
+    QStringList seen;
+    for (int i = 0; i < forward.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      seen << FocusName();
+      if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+        QVERIFY2(edit->selectedText() == edit->text(), qPrintable(seen.last()));
+    }
+    QCOMPARE(seen, forward);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(FocusName(), QStringLiteral("edR"));
+  }
+
+  // The group of "无" takes rgThree's stop; one stop per group, its selection.
+  void tabOrderWithoutStacks() {
+    Click(Item("rgOther", 1));
+    QCOMPARE(FocusName(), QStringLiteral("rgOther"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(FocusName(), QStringLiteral("rgQS"));
+    QCOMPARE(QApplication::focusWidget(), Item("rgQS", 0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(FocusName(), QStringLiteral("edN"));
+  }
+
+  void arrowKeysMoveWithinGroup() {
+    Click(Item("rgThree", 0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QVERIFY(Item("rgThree", 1)->isChecked());
+    QCOMPARE(QApplication::focusWidget(), Item("rgThree", 1));
+    QCOMPARE(Find<QComboBox>("cbbSourceType")->currentIndex(), 1);
+  }
+
+  // The current cell starts at the value of A, moves with the arrow keys,
+  // and typing neither edits nor jumps.
+  void gridCurrentCell() {
+    TCoefficientGrid *grid = Grid();
+    QCOMPARE(grid->currentRow(), 0);
+    QCOMPARE(grid->currentColumn(), 0);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(grid->currentRow(), 1);
+    QTest::keyClicks(grid, QStringLiteral("0.8"));
+    QTest::keyClick(grid, Qt::Key_F2);
+    QCOMPARE(grid->currentRow(), 1);
+    QCOMPARE(grid->Cell(1, 2), QStringLiteral("0.021"));
+    QVERIFY(!grid->viewport()->findChild<QLineEdit *>()); // no editor opened
+    QCOMPARE(grid->selectedItems().size(), 1);
+  }
+
+  // Column 1 and rows 1-4 resize from 3 pixels before their grid line to 4
+  // after it; column 0 and row 0 do not resize.
+  void gridGrabZone_data() {
+    QTest::addColumn<bool>("column");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<bool>("grabbed");
+    for (bool column : {true, false})
+      for (int offset = -4; offset <= 5; ++offset)
+        QTest::addRow("%s %+d", column ? "column 1" : "row 1", offset)
+            << column << offset << (offset >= -3 && offset <= 4);
+  }
+  void gridGrabZone() {
+    QFETCH(bool, column);
+    QFETCH(int, offset);
+    QFETCH(bool, grabbed);
+    TCoefficientGrid *grid = Grid();
+    QHeaderView *header = column ? grid->horizontalHeader() : grid->verticalHeader();
+    const int line = header->sectionSize(0) - 1; // the grid line closing column 1 / row 1
+    const int before = header->sectionSize(0);
+    const auto at = [column](int position) {
+      return column ? QPoint(position, 5) : QPoint(20, position);
+    };
+    Drag(header->viewport(), at(line + offset), at(line + offset + 10));
+    QCOMPARE(header->sectionSize(0), grabbed ? before + 10 : before);
+    QCOMPARE(grid->verticalHeader()->width(), 81);   // column 0 with its line
+    QCOMPARE(grid->horizontalHeader()->height(), 15); // row 0 with its line
+  }
+
+  void buttons() {
+    const char *names[] = {"BitBtn1", "BitBtn2", "BitBtn4"};
+    const QStringList tips{"计算卫生防护距离", "计算允许排放量", "退出系统"};
+    for (int i = 0; i < 3; ++i) {
+      auto *button = Find<QPushButton>(names[i]);
+      QCOMPARE(button->toolTip(), tips[i]);
+      QCOMPARE(button->toolTipDuration(), 2500);
+      QCOMPARE(button->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, button), 500);
+      QCOMPARE(button->size(), QSize(77, 30));
+      // The picture's bottom-left colour is transparent.
+      const QImage picture = button->icon().pixmap(16, 16).toImage();
+      QCOMPARE(picture.size(), QSize(16, 16));
+      QCOMPARE(picture.pixelColor(0, 15).alpha(), 0);
+    }
+    for (QWidget *widget : FWindow->findChildren<QWidget *>())
+      if (!qobject_cast<QPushButton *>(widget))
+        QVERIFY2(widget->toolTip().isEmpty(), qPrintable(widget->objectName()));
+  }
+
+  void closeButtonClosesWindow() {
+    QTest::mouseClick(Find<QPushButton>("BitBtn4"), Qt::LeftButton);
+    QVERIFY(!FWindow->isVisible());
+  }
+
+  // ---- Credits panel ----
+
+  void creditsFit() {
+    const auto right = [this](const char *name) { return Find(name)->geometry().right(); };
+    const auto left = [this](const char *name) { return Find(name)->geometry().left(); };
+    QCOMPARE(Find<QLabel>("lbMail2")->text(), QStringLiteral("[dev@example.org]"));
+    QVERIFY(right("Label20") < left("lbMail2"));
+    QVERIFY(right("lbMail2") < left("Label21"));
+    MoveOver(Find("lbMail2"), QPoint(2, 2));
+    QVERIFY(right("lbMail2") < left("Label21"));
+  }
+
+  void hover_data() {
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("rest"); // where the mouse goes next
+    QTest::addRow("lbMail1 then Label16") << "lbMail1" << "Label16";
+    QTest::addRow("lbMail1 then Label19") << "lbMail1" << "Label19";
+    QTest::addRow("lbMail2 then the free panel") << "lbMail2" << "plAuthor";
+    QTest::addRow("lbMail2 then Label20") << "lbMail2" << "Label20";
+    QTest::addRow("lbMail2 then Label21") << "lbMail2" << "Label21";
+  }
+  void hover() {
+    QFETCH(QString, link);
+    QFETCH(QString, rest);
+    auto *label = Find<QLabel>(qPrintable(link));
+    const QColor panel = Find("plAuthor")->palette().color(QPalette::Window);
+    MoveOver(label, QPoint(3, 3));
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::red));
+    QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::yellow));
+    QVERIFY(label->font().bold() && label->font().underline());
+    QCOMPARE(label->font().pixelSize(), 13); // 10 points at 96 pixels per inch
+    QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(label->testAttribute(Qt::WA_SetCursor));
+
+    MoveOver(Find(qPrintable(rest)), QPoint(1, 1));
+    for (const char *name : {"lbMail1", "lbMail2"}) {
+      auto *restored = Find<QLabel>(name);
+      QCOMPARE(restored->palette().color(QPalette::WindowText), QColor(Qt::blue));
+      QCOMPARE(restored->palette().color(QPalette::Window), panel);
+      QVERIFY(restored->font().bold() && !restored->font().underline());
+      QVERIFY(!restored->testAttribute(Qt::WA_SetCursor));
+    }
+  }
+
+  void linksLookAlikeHighlighted() {
+    auto *lbMail1 = Find<QLabel>("lbMail1");
+    auto *lbMail2 = Find<QLabel>("lbMail2");
+    QCOMPARE(lbMail2->palette().color(QPalette::WindowText), QColor(0, 0, 0x80)); // navy at first
+    MoveOver(lbMail1, QPoint(3, 3));
+    const QFont first = lbMail1->font();
+    MoveOver(lbMail2, QPoint(3, 3));
+    QCOMPARE(lbMail2->font().family(), first.family());
+    QCOMPARE(lbMail2->font().pixelSize(), first.pixelSize());
+    QCOMPARE(QFontInfo(lbMail2->font()).family(), QFontInfo(first).family());
+  }
+
+  void mailLink_data() {
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("opens");
+    QTest::addRow("lbMail1 fails") << "lbMail1" << false;
+    QTest::addRow("lbMail2 fails") << "lbMail2" << false;
+    QTest::addRow("lbMail1 opens") << "lbMail1" << true;
+  }
+  void mailLink() {
+    QFETCH(QString, link);
+    QFETCH(bool, opens);
+    QList<QUrl> handed;
+    const auto saved = OpenMailLink;
+    OpenMailLink = [&](const QUrl &url) {
+      handed << url;
+      return opens;
+    };
+    if (!opens)
+      FWatchdog.Expect([](QWidget *box) {
+        QCOMPARE(box->windowTitle(), QStringLiteral("Error"));
+        QCOMPARE(BoxText(box), QStringLiteral("不能发送邮件到[dev@example.org]中！"));
+        QTest::keyClick(box, Qt::Key_Escape);
+      });
+    auto *label = Find<QLabel>(qPrintable(link));
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(4, 4));
+    OpenMailLink = saved;
+    QCOMPARE(handed.size(), 1);
+    QCOMPARE(handed.first(), QUrl(QStringLiteral("mailto:dev@example.org")));
+    QCOMPARE(FWatchdog.Pending(), 0);
+  }
+};
+
+QTEST_MAIN(TDisTest)
+#include "UDis_test.moc"
