@@ -13,7 +13,7 @@
 void RegisterFontSubstitutes() {
   const QString family = QStringLiteral("MS Sans Serif");
   if (QFont::substitutes(family).isEmpty())
-    QFont::insertSubstitutions(family, {QStringLiteral("DejaVu Sans"),
+    QFont::insertSubstitutions(family, {QStringLiteral("Liberation Sans"),
                                         QStringLiteral("WenQuanYi Micro Hei")});
 }
 

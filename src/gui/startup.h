@@ -8,7 +8,8 @@
 class QWidget;
 
 // Registers the fonts that stand in for "MS Sans Serif", the font the
-// windows name: a Latin sans, then a CJK font for the Chinese texts. Only
+// windows name: a Latin sans of Arial's widths, close to the original's, so
+// texts fit their fixed places; then a CJK font for the Chinese texts. Only
 // the first call registers.
 void RegisterFontSubstitutes();
 
