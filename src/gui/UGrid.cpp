@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyledItemDelegate>
 #include <qdrawutil.h>
 
@@ -17,19 +18,27 @@ constexpr int ValueWidth = 89; // column 1
 constexpr int RowHeight = 14;
 constexpr int TextOffset = 2; // text is drawn this far right of and below a cell's corner
 
-QColor GridLineColor(const QWidget *grid) {
-  QStyleOptionViewItem option;
-  option.initFrom(grid);
-  return QColor::fromRgba(
-      QRgb(grid->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, grid)));
-}
+// The classic string grid's lines: black between fixed cells, silver
+// between value cells.
+constexpr QRgb FixedLineColor = 0xFF000000;
+constexpr QRgb ValueLineColor = 0xFFC0C0C0;
+
+class TGridStyle : public QProxyStyle {
+public:
+  int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                QStyleHintReturn *returnData) const override {
+    if (hint == SH_Table_GridLineColor)
+      return int(ValueLineColor);
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
 
 // A fixed cell: its colour with a raised edge, the grid line on its right and
 // bottom, the text clipped to the cell.
 void PaintFixedCell(QPainter *painter, const QRect &rect, const QString &text,
                     const QWidget *grid) {
   painter->save();
-  painter->fillRect(rect, GridLineColor(grid));
+  painter->fillRect(rect, QColor::fromRgb(FixedLineColor));
   const QRect cell = rect.adjusted(0, 0, -GridLine, -GridLine);
   painter->fillRect(cell, QColor::fromRgb(FixedColor));
   qDrawShadePanel(painter, cell, grid->palette(), false, 1);
@@ -171,6 +180,9 @@ TCoefficientGrid::TCoefficientGrid(QWidget *parent) : QTableWidget(parent) {
     setItem(row, 0, cell);
   }
   setItemDelegate(new TCellDelegate(this));
+  auto *style = new TGridStyle;
+  style->setParent(this);
+  setStyle(style);
   setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
   setEditTriggers(NoEditTriggers);
   setSelectionMode(SingleSelection);
