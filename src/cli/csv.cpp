@@ -58,8 +58,8 @@ void CsvReader::Append(CsvRecord &record, const char *begin, std::size_t n) {
     record.fields[record.count - 1].append(begin, n);
 }
 
-void CsvReader::EndField(CsvRecord &record) {
-  // An overlong record keeps overwriting its last field rather than growing.
+void CsvReader::StartField(CsvRecord &record) {
+  // An overlong record keeps reusing its last field rather than growing.
   if (record.count > 0 && TooLong(record)) {
     record.fields[record.count - 1].clear();
     return;
@@ -90,7 +90,7 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
   FRecordBytes = 0;
   if (Peek() == EOF)
     return false;
-  EndField(record);
+  StartField(record);
   auto problem = [&record](const char *what) {
     if (record.problem.empty())
       record.problem = what;
@@ -132,7 +132,7 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
     case State::FieldStart:
     case State::Unquoted:
       if (ch == ',') {
-        EndField(record);
+        StartField(record);
         state = State::FieldStart;
       } else if (ch == '"' && state == State::FieldStart) {
         state = State::Quoted;
@@ -154,7 +154,7 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
         Append(record, &ch, 1);
         state = State::Quoted;
       } else if (ch == ',') {
-        EndField(record);
+        StartField(record);
         state = State::FieldStart;
       } else {
         problem("text after the closing double quote of a field");

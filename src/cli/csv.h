@@ -40,7 +40,7 @@ private:
   bool Fill();
   bool TooLong(CsvRecord &record) const;
   void Append(CsvRecord &record, const char *begin, std::size_t n);
-  void EndField(CsvRecord &record);
+  void StartField(CsvRecord &record);
   bool ReadRecord(CsvRecord &record, bool &empty);
 
   std::FILE *FIn;
