@@ -1,10 +1,10 @@
-// Speed of the calculation core and the batch tool. bench/run-bench turns
-// the results into the ratios that matter:
-//   CalcDistance/* ÷ EmissionAtFloor/*   the search's own cost over the bare
-//                                         model evaluations it makes
-//   Batch100k per row ÷ CalcDistanceRows  reading, converting and writing CSV
-//                                         over the calculation itself
+// Speed of the calculation core and the batch tool. Besides the plain
+// timings, two benchmarks report the ratios that matter as counter "ratio":
+//   SearchOverFloor*       CalcDistance over the bare EmissionAt calls it makes
+//   BatchOverCalcDistance  a batch row (reading, converting, writing CSV and
+//                          calculating) over a bare CalcDistance of that row
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -119,27 +119,52 @@ void CalcDistanceOver(benchmark::State &state, const std::vector<EverydayCase> &
   }
 }
 
-// One iteration: the bare EmissionAt calls of one case's search. In the
-// search each L waits for the previous Q; so does each call here (adding
-// Q * 0 costs one multiply-add), or the processor would overlap calls that
-// the search cannot.
+// The bare EmissionAt calls of case k's search, one after another. They do
+// not wait for each other's results as the search's steps do, so the
+// processor may overlap them: a floor no search can quite reach.
+void RunFloor(const FloorCalls &plan, std::size_t k) {
+  for (std::size_t i = plan.CaseStart[k]; i < plan.CaseStart[k + 1]; ++i)
+    benchmark::DoNotOptimize(plan.Calls[i].first->EmissionAt(plan.Calls[i].second));
+}
+
+// One iteration: the floor of one case's search.
 void FloorOver(benchmark::State &state, const std::vector<EverydayCase> &cases) {
   FloorCalls plan = FloorOf(cases);
-  std::size_t k = 0, count = cases.size();
-  double Q = 0;
+  std::size_t k = 0;
   for (auto _ : state) {
-    for (std::size_t i = plan.CaseStart[k]; i < plan.CaseStart[k + 1]; ++i)
-      Q = plan.Calls[i].first->EmissionAt(plan.Calls[i].second + Q * 0.0);
-    benchmark::DoNotOptimize(Q);
-    k = k + 1 == count ? 0 : k + 1;
+    RunFloor(plan, k);
+    k = k + 1 == cases.size() ? 0 : k + 1;
   }
+}
+
+using Clock = std::chrono::steady_clock;
+
+// The ratios take turns case by case (or chunk by chunk), so that a machine
+// busy with other work slows both sides alike; counter "ratio" = first side
+// over second.
+void SearchOverFloor(benchmark::State &state, const std::vector<EverydayCase> &cases) {
+  std::vector<TKestrin> calcs = Calculators(cases);
+  FloorCalls plan = FloorOf(cases);
+  Clock::duration search{}, floor{};
+  std::size_t k = 0;
+  for (auto _ : state) {
+    Clock::time_point t0 = Clock::now();
+    benchmark::DoNotOptimize(calcs[k].CalcDistance());
+    Clock::time_point t1 = Clock::now();
+    RunFloor(plan, k);
+    search += t1 - t0;
+    floor += Clock::now() - t1;
+    k = k + 1 == cases.size() ? 0 : k + 1;
+  }
+  state.counters["ratio"] = static_cast<double>(search.count()) / static_cast<double>(floor.count());
 }
 
 void CalcDistanceDefaults(benchmark::State &state) { CalcDistanceOver(state, Defaults()); }
 void CalcDistanceMix(benchmark::State &state) { CalcDistanceOver(state, Mix()); }
-void CalcDistanceRows(benchmark::State &state) { CalcDistanceOver(state, BatchCases()); }
 void EmissionAtFloorDefaults(benchmark::State &state) { FloorOver(state, Defaults()); }
 void EmissionAtFloorMix(benchmark::State &state) { FloorOver(state, Mix()); }
+void SearchOverFloorDefaults(benchmark::State &state) { SearchOverFloor(state, Defaults()); }
+void SearchOverFloorMix(benchmark::State &state) { SearchOverFloor(state, Mix()); }
 
 void CalcEmissionMix(benchmark::State &state) {
   std::vector<TKestrin> calcs = Calculators(Mix());
@@ -175,25 +200,63 @@ void ValueToTextMix(benchmark::State &state) {
   }
 }
 
-// One iteration: the whole batch of BatchRows rows, read from memory,
-// written to /dev/null.
+// BatchRows rows as CSV in memory, in chunks of ChunkRows rows each with its header.
+constexpr std::size_t ChunkRows = 10000;
+
+std::vector<std::string> BatchChunks() {
+  std::vector<std::string> chunks;
+  const std::vector<EverydayCase> &cases = BatchCases();
+  for (std::size_t start = 0; start < cases.size(); start += ChunkRows) {
+    char *csv = nullptr;
+    std::size_t size = 0;
+    std::FILE *build = open_memstream(&csv, &size);
+    std::fputs(BatchHeader, build);
+    WriteBatchRows(build, {cases.begin() + start, cases.begin() + start + ChunkRows});
+    std::fclose(build);
+    chunks.emplace_back(csv, size);
+    std::free(csv);
+  }
+  return chunks;
+}
+
+void RunBatchOn(benchmark::State &state, std::string &csv, std::FILE *sink) {
+  std::FILE *in = fmemopen(csv.data(), csv.size(), "r");
+  if (RunBatch(in, sink, sink) != ExitOk)
+    state.SkipWithError("a batch row failed");
+  std::fclose(in);
+}
+
+// One iteration: all BatchRows rows through the batch command, from memory
+// to /dev/null.
 void Batch100k(benchmark::State &state) {
-  char *csv = nullptr;
-  std::size_t size = 0;
-  std::FILE *build = open_memstream(&csv, &size);
-  std::fputs(BatchHeader, build);
-  WriteBatchRows(build, BatchCases());
-  std::fclose(build);
+  std::vector<std::string> chunks = BatchChunks();
   std::FILE *sink = std::fopen("/dev/null", "w");
+  for (auto _ : state)
+    for (std::string &chunk : chunks)
+      RunBatchOn(state, chunk, sink);
+  std::fclose(sink);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * BatchRows));
+}
+
+// A chunk through the batch command, then bare CalcDistance on the same rows.
+void BatchOverCalcDistance(benchmark::State &state) {
+  std::vector<std::string> chunks = BatchChunks();
+  std::vector<TKestrin> calcs = Calculators(BatchCases());
+  std::FILE *sink = std::fopen("/dev/null", "w");
+  Clock::duration batch{}, bare{};
+  std::size_t chunk = 0;
   for (auto _ : state) {
-    std::FILE *in = fmemopen(csv, size, "r");
-    if (RunBatch(in, sink, sink) != ExitOk)
-      state.SkipWithError("a batch row failed");
-    std::fclose(in);
+    Clock::time_point t0 = Clock::now();
+    RunBatchOn(state, chunks[chunk], sink);
+    Clock::time_point t1 = Clock::now();
+    for (std::size_t i = chunk * ChunkRows; i < (chunk + 1) * ChunkRows; ++i)
+      benchmark::DoNotOptimize(calcs[i].CalcDistance());
+    batch += t1 - t0;
+    bare += Clock::now() - t1;
+    chunk = chunk + 1 == chunks.size() ? 0 : chunk + 1;
   }
   std::fclose(sink);
-  std::free(csv);
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * BatchRows));
+  state.counters["ratio"] = static_cast<double>(batch.count()) / static_cast<double>(bare.count());
 }
 
 // On a shared machine the least disturbed repetition is the best estimate.
@@ -208,8 +271,10 @@ BENCHMARK(EmissionAtFloorMix)->ComputeStatistics("min", Fastest);
 BENCHMARK(CalcEmissionMix)->ComputeStatistics("min", Fastest);
 BENCHMARK(TextToValueMix)->ComputeStatistics("min", Fastest);
 BENCHMARK(ValueToTextMix)->ComputeStatistics("min", Fastest);
-BENCHMARK(CalcDistanceRows)->ComputeStatistics("min", Fastest);
-BENCHMARK(Batch100k)->Unit(benchmark::kMillisecond)->MinTime(2.0)->ComputeStatistics("min", Fastest);
+BENCHMARK(Batch100k)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
+BENCHMARK(SearchOverFloorDefaults)->MinTime(2.0);
+BENCHMARK(SearchOverFloorMix)->MinTime(2.0);
+BENCHMARK(BatchOverCalcDistance)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char **argv) {
   InitNumericEnvironment();

@@ -8,12 +8,15 @@ enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
 
 constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
 
-bool NeedsQuotes(std::string_view text) {
-  return text.find_first_of(",\"\r\n") != std::string_view::npos;
-}
-
 // Bytes that end a run of ordinary text in an unquoted field.
 bool IsUnquotedSpecial(char c) { return c == ',' || c == '\n' || c == '\r' || c == '"'; }
+
+bool NeedsQuotes(std::string_view text) {
+  for (char c : text)
+    if (IsUnquotedSpecial(c))
+      return true;
+  return false;
+}
 
 } // namespace
 
