@@ -81,9 +81,7 @@ protected:
     }
   }
 
-  // A click on a heading cell gives the grid the focus and nothing else.
   void mousePressEvent(QMouseEvent *event) override {
-    FGrid->setFocus(Qt::MouseFocusReason);
     FGrabShift = GrabShiftAt(event->position().toPoint());
     Forward(event, &TFixedHeader::BasePress);
   }
@@ -217,19 +215,13 @@ QString TCoefficientGrid::Cell(int col, int row) const {
   return item(row - 1, col - 1)->text();
 }
 
-// The corner is cell (0, 0): painted as a fixed cell, and a click on it only
-// gives the grid the focus.
+// The corner is cell (0, 0), painted as a fixed cell. Like the heading cells
+// it takes no focus, so a click on it gives the grid the focus.
 bool TCoefficientGrid::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == FCorner) {
-    if (event->type() == QEvent::Paint) {
-      QPainter painter(FCorner);
-      PaintFixedCell(&painter, FCorner->rect(), FCornerText, this);
-      return true;
-    }
-    if (event->type() == QEvent::MouseButtonPress) {
-      setFocus(Qt::MouseFocusReason);
-      return true;
-    }
+  if (watched == FCorner && event->type() == QEvent::Paint) {
+    QPainter painter(FCorner);
+    PaintFixedCell(&painter, FCorner->rect(), FCornerText, this);
+    return true;
   }
   return QTableWidget::eventFilter(watched, event);
 }

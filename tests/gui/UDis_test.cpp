@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -149,8 +150,14 @@ private slots:
     QCOMPARE(FWindow->windowTitle(), QStringLiteral("卫生防护距离1.0"));
     QCOMPARE(QApplication::focusWidget(), Box("edQe"));
     QCOMPARE(Box("edQe")->selectedText(), QStringLiteral("10"));
+    QCOMPARE(Box("edR")->cursorPosition(), 0); // a long result shows its start
     QCOMPARE(FWindow->size(), QSize(616, 524));
     QCOMPARE(Find("plAll")->geometry(), QRect(2, 3, 612, 517));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect outer = FWindow->frameGeometry();
+    QCOMPARE(outer.topLeft(), QPoint((screen.width() - outer.width()) / 2,
+                                     (screen.height() - outer.height()) / 2));
+    QVERIFY(FWindow->windowFlags() & Qt::WindowStaysOnTopHint);
   }
 
   void keyFilter_data() {
@@ -459,6 +466,26 @@ private slots:
     QCOMPARE(grid->Cell(1, 2), QStringLiteral("0.021"));
     QVERIFY(!grid->viewport()->findChild<QLineEdit *>()); // no editor opened
     QCOMPARE(grid->selectedItems().size(), 1);
+  }
+
+  // A click on a value cell makes it current; on a heading cell or the
+  // corner it only gives the grid the focus.
+  void gridClicks() {
+    TCoefficientGrid *grid = Grid();
+    const QList<QWidget *> headings{grid->horizontalHeader()->viewport(),
+                                    grid->verticalHeader()->viewport(),
+                                    grid->findChild<QAbstractButton *>()};
+    for (QWidget *heading : headings) {
+      Box("edQe")->setFocus();
+      QTest::mouseClick(heading, Qt::LeftButton, {}, QPoint(5, 5));
+      QCOMPARE(QApplication::focusWidget(), grid);
+      QCOMPARE(grid->currentRow(), 0);
+    }
+    Box("edQe")->setFocus();
+    const QRect cell = grid->visualItemRect(grid->item(2, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(QApplication::focusWidget(), grid);
+    QCOMPARE(grid->currentRow(), 2);
   }
 
   // Column 1 and rows 1-4 resize from 3 pixels before their grid line to 4
