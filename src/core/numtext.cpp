@@ -1,5 +1,6 @@
 #include "numtext.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cfenv>
@@ -175,30 +176,33 @@ Digits SignificantDigits(Extended v) {
   return r;
 }
 
-void AppendFixed(std::string &out, const Digits &g) {
+// The writers below fill a caller's buffer; the longest text,
+// "-1.23456789012346E-4951", has 23 characters.
+char *WriteFixed(char *p, const Digits &g) {
   if (g.E >= 1) {
     for (int i = 0; i < g.E; ++i)
-      out += i < g.n ? g.d[i] : '0';
+      *p++ = i < g.n ? g.d[i] : '0';
     if (g.n > g.E) {
-      out += DecimalMark;
-      out.append(g.d + g.E, static_cast<size_t>(g.n - g.E));
+      *p++ = DecimalMark;
+      p = std::copy(g.d + g.E, g.d + g.n, p);
     }
   } else {
-    out += '0';
-    out += DecimalMark;
-    out.append(static_cast<size_t>(-g.E), '0');
-    out.append(g.d, static_cast<size_t>(g.n));
+    *p++ = '0';
+    *p++ = DecimalMark;
+    p = std::fill_n(p, -g.E, '0');
+    p = std::copy(g.d, g.d + g.n, p);
   }
+  return p;
 }
 
-void AppendScientific(std::string &out, const Digits &g) {
-  out += g.d[0];
+char *WriteScientific(char *p, const Digits &g, char *end) {
+  *p++ = g.d[0];
   if (g.n > 1) {
-    out += DecimalMark;
-    out.append(g.d + 1, static_cast<size_t>(g.n - 1));
+    *p++ = DecimalMark;
+    p = std::copy(g.d + 1, g.d + g.n, p);
   }
-  out += 'E';
-  out += std::to_string(g.E - 1);
+  *p++ = 'E';
+  return std::to_chars(p, end, g.E - 1).ptr;
 }
 
 } // namespace
@@ -212,15 +216,12 @@ std::string ValueToText(Extended value) {
   if (v < LDBL_MIN)
     return "0";
   Digits g = SignificantDigits(v);
-  std::string out;
-  out.reserve(32);
+  char buf[32];
+  char *p = buf;
   if (std::signbit(value))
-    out += '-';
-  if (g.E > 15 || g.E < -3)
-    AppendScientific(out, g);
-  else
-    AppendFixed(out, g);
-  return out;
+    *p++ = '-';
+  p = g.E > 15 || g.E < -3 ? WriteScientific(p, g, buf + sizeof buf) : WriteFixed(p, g);
+  return std::string(buf, p);
 }
 
 // ---- TextToValue -----------------------------------------------------------------
