@@ -24,6 +24,7 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	bash bench/run-bench
+	bash bench/startup-bench
 
 fuzz: deps
 	cmake --preset fuzz

@@ -23,6 +23,8 @@ int RunKestrin(const std::function<QWidget *()> &createMainWindow) {
   try {
     RegisterFontSubstitutes();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrin.xpm")));
+    // Lets the desktop match the running window to the installed launcher and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Kestrin"));
     Calculator = new TKestrin;
     ShowSplash();
     // The application title, ApplicationTitle, captions the error box. It is
