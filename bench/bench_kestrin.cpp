@@ -156,15 +156,28 @@ void SearchOverFloor(benchmark::State &state, const std::vector<EverydayCase> &c
     floor += Clock::now() - t1;
     k = k + 1 == cases.size() ? 0 : k + 1;
   }
-  state.counters["ratio"] = static_cast<double>(search.count()) / static_cast<double>(floor.count());
+  state.counters["ratio"] =
+      static_cast<double>(search.count()) / static_cast<double>(floor.count());
 }
 
-void CalcDistanceDefaults(benchmark::State &state) { CalcDistanceOver(state, Defaults()); }
-void CalcDistanceMix(benchmark::State &state) { CalcDistanceOver(state, Mix()); }
-void EmissionAtFloorDefaults(benchmark::State &state) { FloorOver(state, Defaults()); }
-void EmissionAtFloorMix(benchmark::State &state) { FloorOver(state, Mix()); }
-void SearchOverFloorDefaults(benchmark::State &state) { SearchOverFloor(state, Defaults()); }
-void SearchOverFloorMix(benchmark::State &state) { SearchOverFloor(state, Mix()); }
+void CalcDistanceDefaults(benchmark::State &state) {
+  CalcDistanceOver(state, Defaults());
+}
+void CalcDistanceMix(benchmark::State &state) {
+  CalcDistanceOver(state, Mix());
+}
+void EmissionAtFloorDefaults(benchmark::State &state) {
+  FloorOver(state, Defaults());
+}
+void EmissionAtFloorMix(benchmark::State &state) {
+  FloorOver(state, Mix());
+}
+void SearchOverFloorDefaults(benchmark::State &state) {
+  SearchOverFloor(state, Defaults());
+}
+void SearchOverFloorMix(benchmark::State &state) {
+  SearchOverFloor(state, Mix());
+}
 
 void CalcEmissionMix(benchmark::State &state) {
   std::vector<TKestrin> calcs = Calculators(Mix());
@@ -260,7 +273,9 @@ void BatchOverCalcDistance(benchmark::State &state) {
 }
 
 // On a shared machine the least disturbed repetition is the best estimate.
-double Fastest(const std::vector<double> &times) { return *std::min_element(times.begin(), times.end()); }
+double Fastest(const std::vector<double> &times) {
+  return *std::min_element(times.begin(), times.end());
+}
 
 } // namespace
 

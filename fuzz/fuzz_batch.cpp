@@ -19,7 +19,8 @@ constexpr std::string_view Header =
     "iterations,error\n";
 
 [[noreturn]] void Fail(const char *what, std::string_view detail = {}) {
-  std::fprintf(stderr, "property broken: %s: [%.*s]\n", what, static_cast<int>(detail.size()), detail.data());
+  std::fprintf(stderr, "property broken: %s: [%.*s]\n", what, static_cast<int>(detail.size()),
+               detail.data());
   std::abort();
 }
 

@@ -8,14 +8,25 @@
 
 namespace {
 
-enum Column { ColMode, ColArea, ColRadius, ColCm, ColWind, ColClass, ColQe, ColDistance, ColumnCount };
+enum Column {
+  ColMode,
+  ColArea,
+  ColRadius,
+  ColCm,
+  ColWind,
+  ColClass,
+  ColQe,
+  ColDistance,
+  ColumnCount
+};
 
-constexpr std::string_view InputColumns[ColumnCount] = {"mode", "area", "radius", "cm",
-                                                        "wind", "class", "qe", "distance"};
+constexpr std::string_view InputColumns[ColumnCount] = {"mode", "area",  "radius", "cm",
+                                                        "wind", "class", "qe",     "distance"};
 
 constexpr std::string_view OutputColumns[] = {
-    "mode",     "area",   "radius", "cm", "wind", "class",         "qe",        "distance",  "graded",
-    "a",        "b",      "c",      "d",  "distance_band", "wind_band", "wind_flag", "iterations", "error"};
+    "mode", "area",          "radius",    "cm",        "wind",       "class",
+    "qe",   "distance",      "graded",    "a",         "b",          "c",
+    "d",    "distance_band", "wind_band", "wind_flag", "iterations", "error"};
 
 constexpr std::size_t Absent = static_cast<std::size_t>(-1);
 
@@ -25,7 +36,9 @@ struct Layout {
   std::size_t FieldCount = 0;
 };
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
 
 // Maps the header's names to columns; returns a message when it cannot.
 std::string ReadLayout(const CsvRecord &header, Layout &layout) {
@@ -70,15 +83,17 @@ CalcInputs InputsOf(const CsvRecord &record, const Layout &layout) {
   return in;
 }
 
-void WriteResultRow(CsvWriter &out, std::string_view mode, const TKestrin &calc, std::string_view error) {
+void WriteResultRow(CsvWriter &out, std::string_view mode, const TKestrin &calc,
+                    std::string_view error) {
   out.Field(mode);
   for (double value : {calc.Area(), calc.Radius(), calc.Cm(), calc.WindSpeed()})
     out.Field(ValueToText(value));
   out.Field(SourceClassName(calc.SourceClass()));
-  for (double value : {calc.Qe(), calc.Distance(), calc.GradedDistance(), calc.A(), calc.B(), calc.C(),
-                       calc.D()})
+  for (double value :
+       {calc.Qe(), calc.Distance(), calc.GradedDistance(), calc.A(), calc.B(), calc.C(), calc.D()})
     out.Field(ValueToText(value));
-  for (std::int32_t count : {calc.DistanceBand(), calc.WindBand(), calc.WindFlag(), calc.Iterations()})
+  for (std::int32_t count :
+       {calc.DistanceBand(), calc.WindBand(), calc.WindFlag(), calc.Iterations()})
     out.Field(CountToText(count));
   out.Field(error);
   out.EndRow();
@@ -100,8 +115,9 @@ bool ProcessRow(const CsvRecord &record, const Layout &layout, CsvWriter &out) {
     return false;
   }
   if (record.count != layout.FieldCount) {
-    WriteBadRow(out, {}, "expected " + std::to_string(layout.FieldCount) + " fields, found " +
-                             std::to_string(record.count));
+    WriteBadRow(out, {},
+                "expected " + std::to_string(layout.FieldCount) + " fields, found " +
+                    std::to_string(record.count));
     return false;
   }
   std::string_view mode = record.Field(layout.Position[ColMode]);
@@ -138,7 +154,8 @@ int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err) {
   CsvReader reader(in);
   CsvRecord record;
   if (!reader.Next(record))
-    return Fail(err, reader.ReadFailed() ? "cannot read the input" : "the input has no header line");
+    return Fail(err,
+                reader.ReadFailed() ? "cannot read the input" : "the input has no header line");
   Layout layout;
   std::string problem = ReadLayout(record, layout);
   if (!problem.empty())

@@ -25,8 +25,10 @@ void PrintCoefficientsAndBands(std::FILE *out, const TKestrin &calc) {
   Line(out, "D", ValueToText(calc.D()));
   Line(out, "distance band", CountToText(calc.DistanceBand()) + " ",
        Describe(DistanceBands, 3, calc.DistanceBand()));
-  Line(out, "wind band", CountToText(calc.WindBand()) + " ", Describe(WindBands, 3, calc.WindBand()));
-  Line(out, "wind flag", CountToText(calc.WindFlag()) + " ", Describe(WindFlags, 2, calc.WindFlag()));
+  Line(out, "wind band", CountToText(calc.WindBand()) + " ",
+       Describe(WindBands, 3, calc.WindBand()));
+  Line(out, "wind flag", CountToText(calc.WindFlag()) + " ",
+       Describe(WindFlags, 2, calc.WindFlag()));
 }
 
 // Applies the inputs and runs one computation; false (message printed) on failure.

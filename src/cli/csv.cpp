@@ -9,7 +9,9 @@ enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
 constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
 
 // Bytes that end a run of ordinary text in an unquoted field.
-bool IsUnquotedSpecial(char c) { return c == ',' || c == '\n' || c == '\r' || c == '"'; }
+bool IsUnquotedSpecial(char c) {
+  return c == ',' || c == '\n' || c == '\r' || c == '"';
+}
 
 bool NeedsQuotes(std::string_view text) {
   for (char c : text)

@@ -34,15 +34,18 @@ void AddCalcOptions(CLI::App *command, CalcOptions &o) {
   command->add_option("--wind", o.Wind, "five-year average wind speed V, m/s")->required();
   o.ClassOption = command->add_option("--class", o.Class, "pollution-source class I, II or III")
                       ->check(CLI::IsMember({"I", "II", "III", "\u2160", "\u2161", "\u2162"}));
-  o.StacksOption = command->add_option("--stacks", o.Stacks, "organised stacks of the pollutant: yes|no")
-                       ->check(CLI::IsMember({"yes", "no"}))
-                       ->excludes(o.ClassOption);
-  o.ShareOption = command->add_option("--share", o.Share, "with stacks: fugitive share above|within 1/3")
-                      ->check(CLI::IsMember({"above", "within"}))
-                      ->excludes(o.ClassOption);
-  o.BasisOption = command->add_option("--basis", o.Basis, "without stacks: limit basis acute|chronic")
-                      ->check(CLI::IsMember({"acute", "chronic"}))
-                      ->excludes(o.ClassOption);
+  o.StacksOption =
+      command->add_option("--stacks", o.Stacks, "organised stacks of the pollutant: yes|no")
+          ->check(CLI::IsMember({"yes", "no"}))
+          ->excludes(o.ClassOption);
+  o.ShareOption =
+      command->add_option("--share", o.Share, "with stacks: fugitive share above|within 1/3")
+          ->check(CLI::IsMember({"above", "within"}))
+          ->excludes(o.ClassOption);
+  o.BasisOption =
+      command->add_option("--basis", o.Basis, "without stacks: limit basis acute|chronic")
+          ->check(CLI::IsMember({"acute", "chronic"}))
+          ->excludes(o.ClassOption);
 }
 
 // The class text from --class, or derived from the three choices.
@@ -56,8 +59,8 @@ std::string SourceClassText(const CalcOptions &o) {
     throw CLI::RequiredError("--share (with --stacks yes)");
   if (!stacks && !*o.BasisOption)
     throw CLI::RequiredError("--basis (with --stacks no)");
-  return SourceClassName(
-      SourceClassFromChoices(stacks ? 0 : 1, o.Share == "within" ? 1 : 0, o.Basis == "chronic" ? 1 : 0));
+  return SourceClassName(SourceClassFromChoices(stacks ? 0 : 1, o.Share == "within" ? 1 : 0,
+                                                o.Basis == "chronic" ? 1 : 0));
 }
 
 CalcInputs InputsOf(const CalcOptions &o, const std::string &classText) {
@@ -95,7 +98,8 @@ int main(int argc, char **argv) {
   CLI::App *distanceCommand = app.add_subcommand("distance", "distance L for an emission rate Qe");
   AddCalcOptions(distanceCommand, distance);
   distanceCommand->add_option("--qe", distance.Qe, "emission rate Qe, kg/h")->required();
-  CLI::App *emissionCommand = app.add_subcommand("emission", "emission rate Qe allowed at a distance L");
+  CLI::App *emissionCommand =
+      app.add_subcommand("emission", "emission rate Qe allowed at a distance L");
   AddCalcOptions(emissionCommand, emission);
   emissionCommand->add_option("--distance", emission.Distance, "distance L, m")->required();
   std::string batchFile = "-";

@@ -45,7 +45,9 @@ void TKestrin::SetRadius(const std::string &text) {
   FArea = StoreDouble(Pi * FRadius * FRadius);
 }
 
-void TKestrin::SetCm(const std::string &text) { FCm = StoreDouble(TextToValue(text)); }
+void TKestrin::SetCm(const std::string &text) {
+  FCm = StoreDouble(TextToValue(text));
+}
 
 void TKestrin::SetWindSpeed(const std::string &text) {
   FWindSpeed = StoreDouble(TextToValue(text));
@@ -55,7 +57,9 @@ void TKestrin::SetSourceClass(std::int32_t index) {
   FSourceClass = index < 0 ? 0 : index > 2 ? 2 : index;
 }
 
-void TKestrin::SetQe(const std::string &text) { FQe = StoreDouble(TextToValue(text)); }
+void TKestrin::SetQe(const std::string &text) {
+  FQe = StoreDouble(TextToValue(text));
+}
 
 void TKestrin::SetDistance(const std::string &text) {
   FDistance = StoreDouble(TextToValue(text));
@@ -64,9 +68,13 @@ void TKestrin::SetDistance(const std::string &text) {
 
 // ---- Coefficients and bands ----------------------------------------------------
 
-void TKestrin::SelectWindBand() { FWindBand = FWindSpeed < 2 ? 0 : FWindSpeed > 4 ? 2 : 1; }
+void TKestrin::SelectWindBand() {
+  FWindBand = FWindSpeed < 2 ? 0 : FWindSpeed > 4 ? 2 : 1;
+}
 
-void TKestrin::SelectWindFlag() { FWindFlag = FWindSpeed >= 2 ? 1 : 0; }
+void TKestrin::SelectWindFlag() {
+  FWindFlag = FWindSpeed >= 2 ? 1 : 0;
+}
 
 void TKestrin::LookupCoefficients() {
   FA = TableA[FDistanceBand][FWindBand][FSourceClass];

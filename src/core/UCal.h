@@ -13,7 +13,8 @@
 class ESearchStalled : public Exception {
 public:
   ESearchStalled()
-      : Exception("Distance search stalled: a step left L unchanged before the tolerance was met") {}
+      : Exception("Distance search stalled: a step left L unchanged before the tolerance was met") {
+  }
   const char *ClassName() const override { return "ESearchStalled"; }
 };
 
@@ -23,11 +24,11 @@ public:
   virtual ~TKestrin() = default;
 
   // Setters taking number text; a failing conversion changes nothing.
-  void SetArea(const std::string &text);     // also FRadius = sqrt(S/pi)
-  void SetRadius(const std::string &text);   // also FArea = (pi*r)*r
+  void SetArea(const std::string &text);   // also FRadius = sqrt(S/pi)
+  void SetRadius(const std::string &text); // also FArea = (pi*r)*r
   void SetCm(const std::string &text);
   void SetWindSpeed(const std::string &text);
-  void SetSourceClass(std::int32_t index);   // clamped to 0..2
+  void SetSourceClass(std::int32_t index); // clamped to 0..2
   void SetQe(const std::string &text);
   void SetDistance(const std::string &text); // also grades it
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cfenv>
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -37,7 +37,9 @@ char DecimalMarkOfLocale(const char *localeName) {
   return mark;
 }
 
-void ReadDecimalMark() { DecimalMark = DecimalMarkOfLocale(""); }
+void ReadDecimalMark() {
+  DecimalMark = DecimalMarkOfLocale("");
+}
 
 // ---- Checked arithmetic ------------------------------------------------------
 
@@ -121,9 +123,13 @@ Extended RaiseToPower(Extended base, Extended exponent) {
   return r;
 }
 
-Extended WholePart(Extended x) { return std::trunc(x); }
+Extended WholePart(Extended x) {
+  return std::trunc(x);
+}
 
-Extended FractionPart(Extended x) { return x - std::trunc(x); }
+Extended FractionPart(Extended x) {
+  return x - std::trunc(x);
+}
 
 // ---- ValueToText ---------------------------------------------------------------
 
@@ -232,7 +238,9 @@ namespace {
   throw EConvertError("'" + text + "' is not a valid floating point value");
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Exactly rounded value of the digit string times 10^scale; +inf when beyond
 // the extended range.
@@ -323,4 +331,6 @@ Extended TextToValue(const std::string &text) {
 
 // ---- CountToText -------------------------------------------------------------------
 
-std::string CountToText(std::int32_t n) { return std::to_string(n); }
+std::string CountToText(std::int32_t n) {
+  return std::to_string(n);
+}

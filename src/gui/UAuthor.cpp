@@ -58,8 +58,9 @@ bool Decode(TJpegJob *job, const unsigned char *data, unsigned long size, QImage
   job->Info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&job->Info);
   // Refuses sizes beyond Qt's limit for decoded images (QImageReader::allocationLimit).
-  if (!QImageIOHandler::allocateImage(QSize(int(job->Info.output_width), int(job->Info.output_height)),
-                                      QImage::Format_RGB888, image))
+  if (!QImageIOHandler::allocateImage(
+          QSize(int(job->Info.output_width), int(job->Info.output_height)), QImage::Format_RGB888,
+          image))
     JpegErrorExit(reinterpret_cast<j_common_ptr>(&job->Info));
   while (job->Info.output_scanline < job->Info.output_height) {
     JSAMPROW row = image->scanLine(int(job->Info.output_scanline));
@@ -134,4 +135,6 @@ void ShowSplash() {
   frmAbout->repaint();
 }
 
-void DestroySplash() { delete frmAbout; }
+void DestroySplash() {
+  delete frmAbout;
+}

@@ -31,7 +31,9 @@ constexpr QRgb HighlightColor = 0xFFFF0000;
 constexpr QRgb HighlightBackground = 0xFFFFFF00;
 constexpr int HighlightPoints = 10;
 
-std::string BoxText(const QLineEdit *box) { return box->text().toStdString(); }
+std::string BoxText(const QLineEdit *box) {
+  return box->text().toStdString();
+}
 
 // Text the program writes into a box is shown from its start.
 void SetBoxText(QLineEdit *box, const std::string &text) {
@@ -40,7 +42,9 @@ void SetBoxText(QLineEdit *box, const std::string &text) {
 }
 
 // A default written with the user's decimal mark, so that it reads back.
-QString LocalNumber(QString text) { return text.replace(u'.', QChar::fromLatin1(DecimalMark)); }
+QString LocalNumber(QString text) {
+  return text.replace(u'.', QChar::fromLatin1(DecimalMark));
+}
 
 // The character a key press types, as an edit box would receive it: control
 // characters for Ctrl+letter (Ctrl+V is 22); 0 for a key that types none
@@ -159,8 +163,8 @@ void TfrmDis::SetTabOrder() {
 }
 
 void TfrmDis::WatchCreditsPanel() {
-  for (QWidget *widget :
-       std::initializer_list<QWidget *>{plAuthor, Label16, lbMail1, Label19, Label20, lbMail2, Label21}) {
+  for (QWidget *widget : std::initializer_list<QWidget *>{plAuthor, Label16, lbMail1, Label19,
+                                                          Label20, lbMail2, Label21}) {
     widget->setMouseTracking(true);
     widget->installEventFilter(this);
   }
@@ -307,9 +311,13 @@ void TfrmDis::rgOtherClick() {
   SyncSourceType();
 }
 
-void TfrmDis::rgThreeClick() { SyncSourceType(); }
+void TfrmDis::rgThreeClick() {
+  SyncSourceType();
+}
 
-void TfrmDis::rgQSClick() { SyncSourceType(); }
+void TfrmDis::rgQSClick() {
+  SyncSourceType();
+}
 
 void TfrmDis::ComputeDistance() {
   ReadInputs();
@@ -334,7 +342,9 @@ void TfrmDis::BitBtn2Click() {
   SetBoxText(edN, CountToText(Calculator->Iterations()));
 }
 
-void TfrmDis::BitBtn4Click() { close(); }
+void TfrmDis::BitBtn4Click() {
+  close();
+}
 
 // ---- Credits panel -------------------------------------------------------------
 
@@ -353,17 +363,21 @@ bool TfrmDis::CreditsMouseEvent(QObject *watched, const QEvent *event) {
     Guarded([this] { lbMail1MouseMove(); });
   else if (watched == lbMail2)
     Guarded([this] { lbMail2MouseMove(); });
-  else if (watched == plAuthor || watched == Label16 || watched == Label19 ||
-           watched == Label20 || watched == Label21)
+  else if (watched == plAuthor || watched == Label16 || watched == Label19 || watched == Label20 ||
+           watched == Label21)
     Guarded([this] { ExitMouseMove(); });
   else
     return false;
   return true;
 }
 
-void TfrmDis::lbMail1MouseMove() { HighlightLink(lbMail1); }
+void TfrmDis::lbMail1MouseMove() {
+  HighlightLink(lbMail1);
+}
 
-void TfrmDis::lbMail2MouseMove() { HighlightLink(lbMail2); }
+void TfrmDis::lbMail2MouseMove() {
+  HighlightLink(lbMail2);
+}
 
 void TfrmDis::ExitMouseMove() {
   RestoreLink(lbMail1);

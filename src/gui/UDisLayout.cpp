@@ -262,8 +262,8 @@ void BuildControls(QWidget *window) {
 
   QList<QWidget *> buttons;
   for (const TControlLayout &entry : MainWindowLayout) {
-    QWidget *parent = entry.Parent ? window->findChild<QWidget *>(QString::fromUtf8(entry.Parent))
-                                  : window;
+    QWidget *parent =
+        entry.Parent ? window->findChild<QWidget *>(QString::fromUtf8(entry.Parent)) : window;
     QWidget *widget = CreateControl(entry, parent);
     ApplyLayout(widget, entry);
     if (entry.Kind == K::Button)
@@ -288,7 +288,9 @@ TRadioGroup::TRadioGroup(const QStringList &items, QWidget *parent)
   });
 }
 
-int TRadioGroup::ItemIndex() const { return FButtons->checkedId(); }
+int TRadioGroup::ItemIndex() const {
+  return FButtons->checkedId();
+}
 
 QList<QWidget *> TRadioGroup::TabStops() const {
   QList<QWidget *> stops;

@@ -12,7 +12,7 @@ namespace {
 
 constexpr QRgb FixedColor = 0xFFFFFFC4;
 constexpr int GridLine = 1;
-constexpr int ValueRows = 4;  // rows 1 to 4
+constexpr int ValueRows = 4;   // rows 1 to 4
 constexpr int FixedWidth = 80; // column 0
 constexpr int ValueWidth = 89; // column 1
 constexpr int RowHeight = 14;
@@ -117,8 +117,8 @@ private:
   void BaseRelease(QMouseEvent *event) { QHeaderView::mouseReleaseEvent(event); }
 
   void Forward(QMouseEvent *event, void (TFixedHeader::*handler)(QMouseEvent *)) {
-    const QPointF shift = orientation() == Qt::Horizontal ? QPointF(FGrabShift, 0)
-                                                          : QPointF(0, FGrabShift);
+    const QPointF shift =
+        orientation() == Qt::Horizontal ? QPointF(FGrabShift, 0) : QPointF(0, FGrabShift);
     QMouseEvent moved(event->type(), event->position() + shift, event->scenePosition() + shift,
                       event->globalPosition() + shift, event->button(), event->buttons(),
                       event->modifiers(), event->pointingDevice());
@@ -146,13 +146,12 @@ public:
     const bool highlighted = current && !focused;
     const QPalette &palette = option.palette;
     painter->save();
-    painter->fillRect(option.rect, palette.color(QPalette::Active, highlighted
-                                                                      ? QPalette::Highlight
-                                                                      : QPalette::Base));
+    painter->fillRect(option.rect, palette.color(QPalette::Active, highlighted ? QPalette::Highlight
+                                                                               : QPalette::Base));
     painter->setClipRect(option.rect);
     painter->setFont(option.font);
-    painter->setPen(palette.color(QPalette::Active,
-                                  highlighted ? QPalette::HighlightedText : QPalette::Text));
+    painter->setPen(
+        palette.color(QPalette::Active, highlighted ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(option.rect.adjusted(TextOffset, TextOffset, 0, 0),
                       Qt::AlignLeft | Qt::AlignTop, index.data().toString());
     if (current && focused) {

@@ -59,9 +59,9 @@ void ReportFatal(const Exception &failure) {
 }
 
 void ErrorDialog(const QString &message, QWidget *parent) {
-  auto *dialog = new QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
-                                         Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                         Qt::WindowCloseButtonHint);
+  auto *dialog =
+      new QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                              Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowTitle(QStringLiteral("Error"));
   dialog->setFont(QApplication::font("QMessageBoxLabel"));
@@ -71,8 +71,8 @@ void ErrorDialog(const QString &message, QWidget *parent) {
   auto *icon = new QLabel(dialog);
   icon->setObjectName(QStringLiteral("icon"));
   const int extent = style->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, dialog);
-  icon->setPixmap(style->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, dialog)
-                      .pixmap(extent, extent));
+  icon->setPixmap(
+      style->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, dialog).pixmap(extent, extent));
   auto *text = new QLabel(message, dialog);
   text->setObjectName(QStringLiteral("message"));
   text->setTextFormat(Qt::PlainText);

@@ -13,8 +13,8 @@
 void RegisterFontSubstitutes() {
   const QString family = QStringLiteral("MS Sans Serif");
   if (QFont::substitutes(family).isEmpty())
-    QFont::insertSubstitutions(family, {QStringLiteral("Liberation Sans"),
-                                        QStringLiteral("WenQuanYi Micro Hei")});
+    QFont::insertSubstitutions(
+        family, {QStringLiteral("Liberation Sans"), QStringLiteral("WenQuanYi Micro Hei")});
 }
 
 int RunKestrin(const std::function<QWidget *()> &createMainWindow) {
