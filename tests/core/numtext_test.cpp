@@ -245,6 +245,9 @@ TEST_F(NumText, CheckedOperationsFailWithTheirClass) {
 TEST_F(NumText, DecimalMarkOfLocale) {
   EXPECT_EQ(DecimalMarkOfLocale("C"), '.');
   EXPECT_EQ(DecimalMarkOfLocale("no_such_locale.UTF-8"), '.');
+}
+
+TEST_F(NumText, DecimalMarkOfACommaLocale) {
   locale_t german = newlocale(LC_NUMERIC_MASK, "de_DE.UTF-8", static_cast<locale_t>(nullptr));
   if (german == static_cast<locale_t>(nullptr))
     GTEST_SKIP() << "de_DE.UTF-8 is not installed here";
