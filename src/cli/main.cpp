@@ -6,13 +6,70 @@
 // (stacks yes) or --basis acute|chronic (stacks no).
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 #include "batch.h"
 #include "commands.h"
 
 namespace {
+
+#ifdef _WIN32
+// Windows hands main() its arguments in the ANSI code page, which cannot
+// spell every file name (nor "Ⅰ"); the tool takes them from the UTF-16
+// command line as UTF-8, as on Linux, and opens files by their UTF-16 names.
+std::string Utf8Of(const wchar_t *text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(n > 1 ? static_cast<std::size_t>(n - 1) : 0, '\0');
+  if (n > 1)
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), n, nullptr, nullptr);
+  return utf8;
+}
+
+std::vector<std::string> Arguments(int, char **) {
+  int argc = 0;
+  wchar_t **wideArgv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> args;
+  for (int i = 0; wideArgv != nullptr && i < argc; ++i)
+    args.push_back(Utf8Of(wideArgv[i]));
+  LocalFree(wideArgv);
+  return args;
+}
+
+std::FILE *OpenForReading(const std::string &path) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring name(n > 1 ? static_cast<std::size_t>(n - 1) : 0, L'\0');
+  if (n > 1)
+    MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, name.data(), n);
+  return _wfopen(name.c_str(), L"rb");
+}
+
+// Binary mode: the CSV bytes in and out are those of Linux, "\n" is never
+// widened to "\r\n" (a CRLF input still reads, the CSV reader takes both).
+void UseBinaryStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+#else
+std::vector<std::string> Arguments(int argc, char **argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+std::FILE *OpenForReading(const std::string &path) {
+  return std::fopen(path.c_str(), "rb");
+}
+
+void UseBinaryStreams() {}
+#endif
 
 // The texts of one calculation's options, and which of them were given.
 struct CalcOptions {
@@ -76,7 +133,7 @@ CalcInputs InputsOf(const CalcOptions &o, const std::string &classText) {
 int RunBatchFile(const std::string &path) {
   if (path == "-")
     return RunBatch(stdin, stdout, stderr);
-  std::FILE *in = std::fopen(path.c_str(), "rb");
+  std::FILE *in = OpenForReading(path);
   if (!in) {
     std::perror(("kestrin-cli: " + path).c_str());
     return ExitUsage;
@@ -89,11 +146,14 @@ int RunBatchFile(const std::string &path) {
 } // namespace
 
 int main(int argc, char **argv) {
+  UseBinaryStreams();
   InitNumericEnvironment();
   DecimalMark = '.'; // a CSV file or a script means the same in every locale
 
   CLI::App app{"Health-protection distance of fugitive emissions (Kestrin)", "kestrin-cli"};
   app.require_subcommand(1);
+  // On Windows CLI11 would take "/x" for an option; "/data/plant.csv" is a file.
+  app.allow_windows_style_options(false);
   CalcOptions distance, emission;
   CLI::App *distanceCommand = app.add_subcommand("distance", "distance L for an emission rate Qe");
   AddCalcOptions(distanceCommand, distance);
@@ -107,8 +167,12 @@ int main(int argc, char **argv) {
   batchCommand->add_option("FILE", batchFile, "CSV input; standard input when absent or -");
 
   std::string classText;
+  std::vector<std::string> args = Arguments(argc, argv);
+  std::vector<const char *> argPointers;
+  for (const std::string &arg : args)
+    argPointers.push_back(arg.c_str());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(argPointers.size()), argPointers.data());
     if (*distanceCommand)
       classText = SourceClassText(distance);
     else if (*emissionCommand)

@@ -10,8 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <langinfo.h>
 #include <locale.h>
+#endif
 
 char DecimalMark = '.';
 
@@ -25,8 +30,25 @@ void InitNumericEnvironment() {
   std::feclearexcept(FE_ALL_EXCEPT);
 }
 
-// The one platform-specific piece: the locale's radix character, read
-// without touching the process locale.
+// The one platform-specific piece: the locale's decimal separator, read
+// without touching the process locale; "." unless it is one ASCII character.
+#ifdef _WIN32
+// localeName is a Windows locale name such as "de-DE"; "" is the user's.
+char DecimalMarkOfLocale(const char *localeName) {
+  wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+  for (std::size_t i = 0; localeName[i] != '\0'; ++i) {
+    if (i + 1 == LOCALE_NAME_MAX_LENGTH)
+      return '.';
+    name[i] = static_cast<unsigned char>(localeName[i]);
+  }
+  wchar_t mark[4];
+  int n = GetLocaleInfoEx(name[0] != L'\0' ? name : LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL,
+                          mark, 4);
+  // n counts the terminating NUL: one character gives 2.
+  return n == 2 && mark[0] > 0 && mark[0] < 0x80 ? static_cast<char>(mark[0]) : '.';
+}
+#else
+// localeName is a POSIX locale name such as "de_DE.UTF-8"; "" is the user's.
 char DecimalMarkOfLocale(const char *localeName) {
   locale_t loc = newlocale(LC_NUMERIC_MASK, localeName, static_cast<locale_t>(nullptr));
   if (loc == static_cast<locale_t>(nullptr))
@@ -36,6 +58,7 @@ char DecimalMarkOfLocale(const char *localeName) {
   freelocale(loc);
   return mark;
 }
+#endif
 
 void ReadDecimalMark() {
   DecimalMark = DecimalMarkOfLocale("");

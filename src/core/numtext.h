@@ -7,13 +7,19 @@
 // StoreDouble) and thrown as the classes below; nothing else is thrown.
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
 #include <string>
 
 using Extended = long double;
+static_assert(LDBL_MANT_DIG == 64,
+              "Kestrin needs the 80-bit x87 long double (64-bit significand): with any other "
+              "format its results differ in the last digits. MSVC's long double is a plain "
+              "double; build with GCC or clang (MinGW-w64 on Windows).");
 
-// Decimal separator of number text: one character from the user's LC_NUMERIC
-// locale, "." when the locale has none or a multi-byte one.
+// Decimal separator of number text: one character from the user's locale
+// (LC_NUMERIC; on Windows the user's regional format), "." when the locale
+// has none or a multi-byte one.
 extern char DecimalMark;
 
 // Reads DecimalMark again from the user's current locale (start-up and
@@ -21,7 +27,8 @@ extern char DecimalMark;
 void ReadDecimalMark();
 
 // The locale's decimal separator as DecimalMark would take it; exposed so a
-// test can feed it a locale by name ("" means the user's environment).
+// test can feed it a locale by name ("" means the user's): a POSIX name
+// ("de_DE.UTF-8") on Linux, a Windows one ("de-DE") on Windows.
 char DecimalMarkOfLocale(const char *localeName);
 
 // Resets the floating-point environment: round to nearest, 64-bit

@@ -1,14 +1,16 @@
 # Runs kestrin-cli once and checks what it printed, byte for byte.
-#   cmake -DCLI=<kestrin-cli> -DARGS=<a|b|c> -DEXIT=<status> -DEXPECTED=<file>
-#         [-DEXPECTED_STDERR=<file>] [-DSTDIN=<file>] -DWORK=<scratch prefix> -P run-cli.cmake
+#   cmake [-DRUNNER=<wine-run|prefix>] -DCLI=<kestrin-cli> -DARGS=<a|b|c> -DEXIT=<status>
+#         -DEXPECTED=<file> [-DEXPECTED_STDERR=<file>] [-DSTDIN=<file>] -DWORK=<scratch prefix>
+#         -P run-cli.cmake
 # Without EXPECTED_STDERR, standard error must be empty when EXIT is 0 or 1
 # (a row's failure belongs in its row) and is not checked for usage errors.
 string(REPLACE "|" ";" args "${ARGS}")
+string(REPLACE "|" ";" runner "${RUNNER}")
 set(stdin_args)
 if(STDIN)
   set(stdin_args INPUT_FILE "${STDIN}")
 endif()
-execute_process(COMMAND "${CLI}" ${args} ${stdin_args}
+execute_process(COMMAND ${runner} "${CLI}" ${args} ${stdin_args}
                 OUTPUT_FILE "${WORK}.out" ERROR_FILE "${WORK}.err" RESULT_VARIABLE status)
 
 set(failed FALSE)

@@ -1,7 +1,9 @@
 """Runs `kestrin-cli batch` on generated rows and compares every field of its
 output with the independent model in kestrin_ref.
 
-    python3 check.py KESTRIN_CLI [--cases N] [--seed S] [--work DIR]
+    python3 check.py [--cases N] [--seed S] [--work DIR] [RUNNER...] KESTRIN_CLI
+
+RUNNER runs a cross-built tool, e.g. `scripts/wine-run PREFIX` for the .exe.
 
 Exits 0 when every row agrees, 1 otherwise (listing the first differences).
 """
@@ -76,7 +78,7 @@ def expected_row(row):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("cli")
+    parser.add_argument("command", nargs="+", help="[RUNNER...] KESTRIN_CLI")
     parser.add_argument("--cases", type=int, default=5000)
     parser.add_argument("--seed", type=int, default=20240611)
     parser.add_argument("--work", default=".")
@@ -85,7 +87,7 @@ def main():
     rows = cases.generate(args.seed, args.cases)
     path = os.path.join(args.work, "reference-input.csv")
     write_input(path, rows, args.seed)
-    run = subprocess.run([args.cli, "batch", path], capture_output=True)
+    run = subprocess.run(args.command + ["batch", path], capture_output=True)
     output = list(csv.reader(io.StringIO(run.stdout.decode("utf-8"), newline="")))
 
     problems = []
