@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps build run test bench fuzz install package clean
+.PHONY: deps build run test test-windows bench fuzz install package package-windows clean
 
 deps:
 	bash scripts/install-deps
@@ -19,6 +19,12 @@ test: build
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The core and kestrin-cli.exe cross-built with MinGW-w64 and tested under Wine.
+test-windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+	ctest --preset windows -j $(JOBS)
 
 bench: deps
 	cmake --preset release
@@ -37,5 +43,9 @@ install: build
 package: build
 	cd build && cpack -G DEB
 
+package-windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target package-windows
+
 clean:
-	rm -rf build build-asan build-release build-fuzz
+	rm -rf build build-asan build-release build-fuzz build-windows

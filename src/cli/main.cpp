@@ -34,11 +34,13 @@ std::string Utf8Of(const wchar_t *text) {
   return utf8;
 }
 
-std::vector<std::string> Arguments(int, char **) {
-  int argc = 0;
-  wchar_t **wideArgv = CommandLineToArgvW(GetCommandLineW(), &argc);
+std::vector<std::string> Arguments(int argc, char **argv) {
+  int wideArgc = 0;
+  wchar_t **wideArgv = CommandLineToArgvW(GetCommandLineW(), &wideArgc);
+  if (wideArgv == nullptr)
+    return std::vector<std::string>(argv, argv + argc);
   std::vector<std::string> args;
-  for (int i = 0; wideArgv != nullptr && i < argc; ++i)
+  for (int i = 0; i < wideArgc; ++i)
     args.push_back(Utf8Of(wideArgv[i]));
   LocalFree(wideArgv);
   return args;
