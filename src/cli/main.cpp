@@ -14,7 +14,8 @@
 #include <io.h>
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
-#include <shellapi.h>
+
+#include <shellapi.h> // after windows.h, which it needs
 #endif
 
 #include "batch.h"

@@ -42,8 +42,8 @@ char DecimalMarkOfLocale(const char *localeName) {
     name[i] = static_cast<unsigned char>(localeName[i]);
   }
   wchar_t mark[4];
-  int n = GetLocaleInfoEx(name[0] != L'\0' ? name : LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL,
-                          mark, 4);
+  int n =
+      GetLocaleInfoEx(name[0] != L'\0' ? name : LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, mark, 4);
   // n counts the terminating NUL: one character gives 2.
   return n == 2 && mark[0] > 0 && mark[0] < 0x80 ? static_cast<char>(mark[0]) : '.';
 }
