@@ -148,15 +148,18 @@ double TKestrin::CalcDistance() {
   FIterations = 1;
   double Q = EmissionAt(FDistance);
   // Step 4: golden-ratio steps until |Q - Qe| / Qe is within the tolerance.
+  // Near the root the steps shrink geometrically; when they shrink to one
+  // unit in the last place of L before the tolerance is met, L creeps by an
+  // ulp per evaluation and never arrives; a step that leaves L in place
+  // (Cm < 0 can give one) would repeat for ever. The bound ends both.
   while (std::fabs(CheckedDivide(Extended(Q) - FQe, FQe)) > FTolerance) {
+    if (FIterations == MaxSearchEvaluations)
+      throw ESearchNotConverged(FIterations);
     double L = FDistance;
     double t = StoreDouble(std::fabs(Extended(b) - L));
     b = L;
     Extended next = Q > FQe ? L - Golden * t : L + CheckedDivide(Golden * t * FQe, Q);
     FDistance = StoreDouble(next);
-    // A step that leaves L in place would repeat forever.
-    if (FDistance == L)
-      throw ESearchStalled();
     ++FIterations;
     Q = EmissionAt(FDistance);
   }

@@ -77,6 +77,15 @@ public:
   const char *ClassName() const override { return "EOverflow"; }
 };
 
+// The distance search ended without meeting its tolerance (see CalcDistance).
+class ESearchNotConverged : public Exception {
+public:
+  explicit ESearchNotConverged(std::int32_t evaluations)
+      : Exception("Distance search did not converge: no distance met the tolerance within " +
+                  std::to_string(evaluations) + " evaluations") {}
+  const char *ClassName() const override { return "ESearchNotConverged"; }
+};
+
 // ---- Number text ----------------------------------------------------------
 
 // General format, 15 significant digits, rounded half up on the magnitude;
