@@ -5,6 +5,7 @@
 // where <class> is --class I|II|III or --stacks yes|no with --share above|within
 // (stacks yes) or --basis acute|chronic (stacks no).
 #include <cstdio>
+#include <iostream>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -73,6 +74,17 @@ CalcInputs InputsOf(const CalcOptions &o, const std::string &classText) {
   return in;
 }
 
+// A result that could not be written (a full disk, a closed output) is a
+// failure, never success.
+int Delivered(int status) {
+  std::cout.flush();
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || !std::cout) {
+    std::fputs("kestrin-cli: cannot write the output\n", stderr);
+    return ExitUsage;
+  }
+  return status;
+}
+
 int RunBatchFile(const std::string &path) {
   if (path == "-")
     return RunBatch(stdin, stdout, stderr);
@@ -114,18 +126,18 @@ int main(int argc, char **argv) {
     else if (*emissionCommand)
       classText = SourceClassText(emission);
   } catch (const CLI::ParseError &e) {
-    return app.exit(e) == 0 ? ExitOk : ExitUsage;
+    return Delivered(app.exit(e) == 0 ? ExitOk : ExitUsage);
   }
 
   if (*distanceCommand) {
     CalcInputs in = InputsOf(distance, classText);
     in.Qe = &distance.Qe;
-    return RunDistance(in, stdout, stderr);
+    return Delivered(RunDistance(in, stdout, stderr));
   }
   if (*emissionCommand) {
     CalcInputs in = InputsOf(emission, classText);
     in.Distance = &emission.Distance;
-    return RunEmission(in, stdout, stderr);
+    return Delivered(RunEmission(in, stdout, stderr));
   }
   return RunBatchFile(batchFile);
 }
