@@ -141,20 +141,19 @@ bool ProcessRow(const CsvRecord &record, const Layout &layout, CsvWriter &out, R
     return false;
   }
   TKestrin calc;
-  try {
-    ApplyInputs(calc, InputsOf(record, layout, distance, cells));
-    if (distance)
-      calc.CalcDistance();
-    else
-      calc.CalcEmission();
-  } catch (const Exception &e) {
-    // The row's report: its fields as the failure left them, and the message.
-    InitNumericEnvironment();
-    WriteResultRow(out, mode, calc, e.Message());
-    return false;
-  }
-  WriteResultRow(out, mode, calc, {});
-  return true;
+  std::string error;
+  bool succeeded = CatchFailure(
+      [&] {
+        ApplyInputs(calc, InputsOf(record, layout, distance, cells));
+        if (distance)
+          calc.CalcDistance();
+        else
+          calc.CalcEmission();
+      },
+      [&error](const Exception &e) { error = e.Message(); });
+  // The row's report: its fields as a failure left them, and the message.
+  WriteResultRow(out, mode, calc, error);
+  return succeeded;
 }
 
 int Fail(std::FILE *err, const std::string &message) {
