@@ -27,6 +27,12 @@ void Feed(TKestrin &k, const Inputs &in) {
   k.SetQe(in.qe);
 }
 
+// A row's inputs, for the trace of a failing row.
+std::string Describe(const Inputs &in) {
+  return std::string("S ") + in.area + " Cm " + in.cm + " V " + in.wind + " class " +
+         std::to_string(in.sourceClass) + " Qe " + in.qe;
+}
+
 std::string Coefficients(const TKestrin &k) {
   return ValueToText(k.A()) + " " + ValueToText(k.B()) + " " + ValueToText(k.C()) + " " +
          ValueToText(k.D());
@@ -70,6 +76,7 @@ TEST_F(Calc, DistanceWorkedExamples) {
        26},
   };
   for (const Row &row : rows) {
+    SCOPED_TRACE(Describe(row.in));
     TKestrin k;
     Feed(k, row.in);
     EXPECT_EQ(ValueToText(k.CalcDistance()), row.distance) << "Qe " << row.in.qe;
@@ -117,6 +124,7 @@ TEST_F(Calc, DistanceFailures) {
       {{"100", "-0.25", "5", 0, "10"}, NotConverged, "3151.84647243317", 1000},
   };
   for (const Row &row : rows) {
+    SCOPED_TRACE(Describe(row.in));
     TKestrin k;
     Feed(k, row.in);
     k.SetDistance("301"); // a graded value the failure must leave alone
@@ -181,6 +189,7 @@ TEST_F(Calc, EmissionWorkedExamples) {
       {"0", "0,1,1", "700 0.021 1.85 0.84", "0", "50"},
   };
   for (const Row &row : rows) {
+    SCOPED_TRACE(std::string("L ") + row.distance);
     TKestrin k;
     Feed(k, {});
     k.CalcDistance();
@@ -218,6 +227,7 @@ TEST_F(Calc, WindBandAndFlag) {
   } rows[] = {{"0", 0, 0}, {"1.999", 0, 0}, {"2", 1, 1}, {"3.5", 1, 1},
               {"4", 1, 1}, {"4.001", 2, 1}, {"10", 2, 1}};
   for (const Row &row : rows) {
+    SCOPED_TRACE(std::string("V ") + row.wind);
     TKestrin k;
     k.SetWindSpeed(row.wind);
     k.SelectWindBand();

@@ -148,6 +148,7 @@ TEST_F(NumText, RoundTripOfValueText) {
   const double values[] = {0.1, 2.0 / 3, 1e-5, 1.2345e-5, 123456789012345678.0, DBL_MAX,
                            std::numeric_limits<double>::denorm_min(), 988.0843919711868};
   for (double v : values) {
+    SCOPED_TRACE(std::to_string(v));
     std::string text = ValueToText(v);
     EXPECT_EQ(ValueToText(TextToValue(text)), text);
   }
@@ -186,7 +187,7 @@ TEST_F(NumText, CountToText) {
   } rows[] = {{0, "0"},           {1, "1"}, {25, "25"}, {-3, "-3"}, {2147483647, "2147483647"},
               {INT32_MIN, "-2147483648"}};
   for (const Row &row : rows)
-    EXPECT_EQ(CountToText(row.n), row.text);
+    EXPECT_EQ(CountToText(row.n), row.text) << "n " << row.n;
 }
 
 TEST_F(NumText, RaiseToPower) {
@@ -210,6 +211,8 @@ TEST_F(NumText, RaiseToPower) {
       {10, 5000.5, "Floating point overflow"},
   };
   for (const Row &row : rows) {
+    SCOPED_TRACE("base " + std::to_string(static_cast<double>(row.base)) + " exponent " +
+                 std::to_string(static_cast<double>(row.exponent)));
     std::string got;
     try {
       got = ValueToText(RaiseToPower(row.base, row.exponent));
