@@ -72,8 +72,8 @@ struct RowCells {
 // A cell's text; nullptr for an empty cell that leaves its input unset. An
 // empty cell of a required input (or its column missing) gives the empty
 // text, so its setter fails as an empty box does in the window.
-const std::string *Cell(const CsvRecord &record, const Layout &layout, Column column,
-                        bool required, RowCells &cells) {
+const std::string *Cell(const CsvRecord &record, const Layout &layout, Column column, bool required,
+                        RowCells &cells) {
   std::size_t p = layout.Position[column];
   std::string &text = cells.Text[column];
   text.assign(p == Absent ? std::string_view() : record.Field(p));
@@ -82,8 +82,7 @@ const std::string *Cell(const CsvRecord &record, const Layout &layout, Column co
 
 // Required: cm, wind, class, and qe (distance) or distance (emission); the
 // area unless a radius is given.
-CalcInputs InputsOf(const CsvRecord &record, const Layout &layout, bool distance,
-                    RowCells &cells) {
+CalcInputs InputsOf(const CsvRecord &record, const Layout &layout, bool distance, RowCells &cells) {
   CalcInputs in;
   in.Radius = Cell(record, layout, ColRadius, false, cells);
   in.Area = Cell(record, layout, ColArea, !in.Radius, cells);

@@ -35,16 +35,21 @@ void AddCalcOptions(CLI::App *command, CalcOptions &o) {
   command->add_option("--wind", o.Wind, "five-year average wind speed V, m/s")->required();
   o.ClassOption = command->add_option("--class", o.Class, "pollution-source class I, II or III")
                       ->check(CLI::IsMember({"I", "II", "III", "\u2160", "\u2161", "\u2162"}));
-  o.StacksOption =
-      command->add_option("--stacks", o.Stacks, "stacks emitting the same gas beside the source: yes|no")
-          ->check(CLI::IsMember({"yes", "no"}))
-          ->excludes(o.ClassOption);
+  o.StacksOption = command
+                       ->add_option("--stacks", o.Stacks,
+                                    "stacks emitting the same gas beside the source: yes|no")
+                       ->check(CLI::IsMember({"yes", "no"}))
+                       ->excludes(o.ClassOption);
   o.ShareOption =
-      command->add_option("--share", o.Share, "with stacks: their emission above|within 1/3 of the rate allowed them")
+      command
+          ->add_option("--share", o.Share,
+                       "with stacks: their emission above|within 1/3 of the rate allowed them")
           ->check(CLI::IsMember({"above", "within"}))
           ->excludes(o.ClassOption);
   o.BasisOption =
-      command->add_option("--basis", o.Basis, "without stacks: allowed concentration set by acute|chronic effects")
+      command
+          ->add_option("--basis", o.Basis,
+                       "without stacks: allowed concentration set by acute|chronic effects")
           ->check(CLI::IsMember({"acute", "chronic"}))
           ->excludes(o.ClassOption);
 }
