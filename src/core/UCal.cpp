@@ -10,13 +10,13 @@ const Extended Golden = 0.618L;
 const Extended GoldenPlusOne = 1.618L;
 
 // A[distance band][wind band][source class]
-const double TableA[3][3][3] = {
+constexpr double TableA[3][3][3] = {
     {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
     {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
     {{80, 80, 80}, {380, 250, 190}, {290, 190, 140}},
 };
 // B, C, D[distance band][wind flag]
-const double TableB[3][2] = {{0.01, 0.021}, {0.015, 0.036}, {0.015, 0.036}};
+constexpr double TableB[3][2] = {{0.01, 0.021}, {0.015, 0.036}, {0.015, 0.036}};
 constexpr double TableC[3][2] = {{1.85, 1.85}, {1.79, 1.77}, {1.79, 1.77}};
 constexpr double TableD[3][2] = {{0.78, 0.84}, {0.78, 0.84}, {0.57, 0.76}};
 
@@ -168,9 +168,9 @@ double TKestrin::CalcDistance() {
   FIterations = 1;
   double Q = EmissionAt(FDistance);
   // Step 4: golden-ratio steps until |Q - Qe| / Qe is within the tolerance.
-  // Near the root the steps shrink geometrically; when they shrink to one
-  // unit in the last place of L before the tolerance is met, L creeps by an
-  // ulp per evaluation and never arrives; a step that leaves L in place
+  // The steps shrink geometrically; when they are down to one unit in the
+  // last place of L while L is still short of the tolerance, L creeps by an
+  // ulp per evaluation and never arrives, and a step that leaves L in place
   // (Cm < 0 can give one) would repeat for ever. The bound ends both.
   while (std::fabs(CheckedDivide(Extended(Q) - FQe, FQe)) > FTolerance) {
     if (FIterations == MaxSearchEvaluations)
