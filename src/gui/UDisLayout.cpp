@@ -1,5 +1,8 @@
 #include "UDisLayout.h"
 
+#include <iterator>
+#include <variant>
+
 #include <QBitmap>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -10,6 +13,9 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QValidator>
+
+#include "UDis.h"
 
 #include "UGrid.h"
 
@@ -28,12 +34,44 @@ enum class TControlKind {
   Grid,         // the coefficient grid
 };
 
+// The window's field a control is stored in; its type is the control's
+// class. The alternatives are in the order of ClassOf below.
+using TControlField =
+    std::variant<QFrame *TfrmDis::*, QLabel *TfrmDis::*, QLineEdit *TfrmDis::*,
+                 QComboBox *TfrmDis::*, TRadioGroup *TfrmDis::*, QPushButton *TfrmDis::*,
+                 TCoefficientGrid *TfrmDis::*>;
+
+// The alternative of TControlField a kind of control is stored in.
+constexpr std::size_t ClassOf(TControlKind kind) {
+  switch (kind) {
+  case TControlKind::Panel:
+    return 0;
+  case TControlKind::Label:
+  case TControlKind::FixedLabel:
+    return 1;
+  case TControlKind::Edit:
+  case TControlKind::ReadOnlyEdit:
+  case TControlKind::CountEdit:
+    return 2;
+  case TControlKind::ComboBox:
+    return 3;
+  case TControlKind::RadioGroup:
+    return 4;
+  case TControlKind::Button:
+    return 5;
+  case TControlKind::Grid:
+    return 6;
+  }
+  return std::variant_npos;
+}
+
 // Background colour meaning "the parent's".
 constexpr QRgb ParentColor = 0;
 
 struct TControlLayout {
-  const char *Name;
-  const char *Parent; // nullptr: the window itself
+  TControlField Field;
+  const char *Name;             // the field's name, the control's object name
+  QFrame *TfrmDis::*Parent;     // nullptr: the window itself
   TControlKind Kind;
   int Left, Top, Width, Height; // Width and Height 0: sized to the text
   QRgb Color;                   // background, or ParentColor
@@ -41,10 +79,13 @@ struct TControlLayout {
   bool Bold;
   QRgb FontColor; // ParentColor: the parent's text colour
   const char *Text = "";
-  Qt::Alignment Align = Qt::AlignLeft;
+  Qt::AlignmentFlag Align = Qt::AlignLeft;
   const char *Hint = nullptr;    // buttons: the tooltip
   const char *Picture = nullptr; // buttons: the picture's resource path
 };
+
+// A control's field and its name, written once.
+#define FIELD(name) &TfrmDis::name, #name
 
 constexpr QRgb WindowColor = 0xFFDFFFEF;
 constexpr int WindowFontPx = 11;
@@ -59,71 +100,94 @@ constexpr QRgb Purple = 0xFF800080;
 constexpr QRgb NoColor = ParentColor;
 
 using K = TControlKind;
+using D = TfrmDis;
 
 // The whole window, parents before their children.
 // clang-format off
-const TControlLayout MainWindowLayout[] = {
-  // name, parent, kind, left, top, width, height, background, font px, bold, font colour, text
-  {"plAll", nullptr, K::Panel, 2, 3, 612, 517, 0xFF400080, 0, false, NoColor},
+constexpr TControlLayout MainWindowLayout[] = {
+  // field, parent, kind, left, top, width, height, background, font px, bold, font colour, text
+  {FIELD(plAll), nullptr, K::Panel, 2, 3, 612, 517, 0xFF400080, 0, false, NoColor},
 
-  {"plS", "plAll", K::Panel, 4, 3, 605, 81, 0xFFFDEEE3, 0, false, NoColor},
-  {"Label1", "plS", K::FixedLabel, 7, 13, 425, 20, NoColor, 16, false, Blue, "有害气体无组织排放源所在生产单元占地面积S："},
-  {"edS", "plS", K::Edit, 434, 10, 121, 28, NoColor, 16, false, Blue},
-  {"Label2", "plS", K::Label, 560, 17, 0, 0, NoColor, 16, true, Navy, "m^2"},
-  {"Label3", "plS", K::FixedLabel, 7, 46, 425, 20, NoColor, 16, false, Blue, "有害气体无组织排放源所在生产单元等效半径r："},
-  {"edR", "plS", K::Edit, 434, 42, 121, 28, NoColor, 16, false, Blue},
-  {"Label4", "plS", K::Label, 562, 45, 0, 0, NoColor, 16, true, Navy, "m"},
+  {FIELD(plS), &D::plAll, K::Panel, 4, 3, 605, 81, 0xFFFDEEE3, 0, false, NoColor},
+  {FIELD(Label1), &D::plS, K::FixedLabel, 7, 13, 425, 20, NoColor, 16, false, Blue, "有害气体无组织排放源所在生产单元占地面积S："},
+  {FIELD(edS), &D::plS, K::Edit, 434, 10, 121, 28, NoColor, 16, false, Blue},
+  {FIELD(Label2), &D::plS, K::Label, 560, 17, 0, 0, NoColor, 16, true, Navy, "m^2"},
+  {FIELD(Label3), &D::plS, K::FixedLabel, 7, 46, 425, 20, NoColor, 16, false, Blue, "有害气体无组织排放源所在生产单元等效半径r："},
+  {FIELD(edR), &D::plS, K::Edit, 434, 42, 121, 28, NoColor, 16, false, Blue},
+  {FIELD(Label4), &D::plS, K::Label, 562, 45, 0, 0, NoColor, 16, true, Navy, "m"},
 
-  {"plCV", "plAll", K::Panel, 4, 86, 389, 81, 0xFFFCF7E0, 0, false, NoColor},
-  {"Label5", "plCV", K::Label, 6, 13, 0, 0, NoColor, 16, false, Teal, "排放浓度限值Cm："},
-  {"edCm", "plCV", K::Edit, 170, 8, 113, 28, NoColor, 16, false, Teal},
-  {"Label7", "plCV", K::Label, 292, 11, 0, 0, NoColor, 16, true, Navy, "mg/m^3(N)"},
-  {"Label8", "plCV", K::Label, 3, 50, 0, 0, NoColor, 16, false, Teal, "近五年平均风速V："},
-  {"edV", "plCV", K::Edit, 170, 44, 113, 28, NoColor, 16, false, Teal},
-  {"Label6", "plCV", K::Label, 291, 46, 0, 0, NoColor, 16, true, Navy, "m/s"},
+  {FIELD(plCV), &D::plAll, K::Panel, 4, 86, 389, 81, 0xFFFCF7E0, 0, false, NoColor},
+  {FIELD(Label5), &D::plCV, K::Label, 6, 13, 0, 0, NoColor, 16, false, Teal, "排放浓度限值Cm："},
+  {FIELD(edCm), &D::plCV, K::Edit, 170, 8, 113, 28, NoColor, 16, false, Teal},
+  {FIELD(Label7), &D::plCV, K::Label, 292, 11, 0, 0, NoColor, 16, true, Navy, "mg/m^3(N)"},
+  {FIELD(Label8), &D::plCV, K::Label, 3, 50, 0, 0, NoColor, 16, false, Teal, "近五年平均风速V："},
+  {FIELD(edV), &D::plCV, K::Edit, 170, 44, 113, 28, NoColor, 16, false, Teal},
+  {FIELD(Label6), &D::plCV, K::Label, 291, 46, 0, 0, NoColor, 16, true, Navy, "m/s"},
 
-  {"sgABCD", "plAll", K::Grid, 395, 86, 213, 80, 0xFFFFD2FF, 0, false, NoColor},
+  {FIELD(sgABCD), &D::plAll, K::Grid, 395, 86, 213, 80, 0xFFFFD2FF, 0, false, NoColor},
 
-  {"plSourceType", "plAll", K::Panel, 4, 169, 605, 155, 0xFFDDF4FF, 0, false, NoColor},
-  {"Label9", "plSourceType", K::FixedLabel, 88, 19, 281, 20, NoColor, 16, false, Blue, "工业企业大气污染源构成类别："},
-  {"cbbSourceType", "plSourceType", K::ComboBox, 368, 16, 89, 28, NoColor, 16, false, Navy, "Ⅰ|Ⅱ|Ⅲ"},
-  {"edN", "plSourceType", K::CountEdit, 497, 20, 81, 21, NoColor, 0, false, NoColor},
-  {"rgOther", "plSourceType", K::RadioGroup, 7, 57, 290, 88, NoColor, 16, false, Green,
+  {FIELD(plSourceType), &D::plAll, K::Panel, 4, 169, 605, 155, 0xFFDDF4FF, 0, false, NoColor},
+  {FIELD(Label9), &D::plSourceType, K::FixedLabel, 88, 19, 281, 20, NoColor, 16, false, Blue, "工业企业大气污染源构成类别："},
+  {FIELD(cbbSourceType), &D::plSourceType, K::ComboBox, 368, 16, 89, 28, NoColor, 16, false, Navy, "Ⅰ|Ⅱ|Ⅲ"},
+  {FIELD(edN), &D::plSourceType, K::CountEdit, 497, 20, 81, 21, NoColor, 0, false, NoColor},
+  {FIELD(rgOther), &D::plSourceType, K::RadioGroup, 7, 57, 290, 88, NoColor, 16, false, Green,
    "排放同种有害气体的共存的排气筒|有|无"},
-  {"rgThree", "plSourceType", K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Purple,
+  {FIELD(rgThree), &D::plSourceType, K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Purple,
    "排气筒的污染物排放量|大于规定的1/3|小于等于规定的1/3"},
-  {"rgQS", "plSourceType", K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Maroon,
+  {FIELD(rgQS), &D::plSourceType, K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Maroon,
    "无组织排放的有害气体的允许浓度|按急性反应指标确定|按慢性反应指标确定"},
 
-  {"plQL", "plAll", K::Panel, 4, 326, 517, 121, 0xFFFAE4ED, 0, false, NoColor},
-  {"Label10", "plQL", K::FixedLabel, 8, 19, 337, 20, NoColor, 16, false, Blue, "工业企业有害气体无组织排放强度Qe："},
-  {"edQe", "plQL", K::Edit, 352, 13, 121, 28, NoColor, 16, false, Blue},
-  {"Label11", "plQL", K::Label, 478, 17, 0, 0, NoColor, 16, true, Navy, "kg/h"},
-  {"Label12", "plQL", K::FixedLabel, 7, 52, 337, 21, NoColor, 16, false, Blue, "工业企业卫生防护距离(公式计算值)L："},
-  {"edL", "plQL", K::Edit, 352, 47, 121, 28, NoColor, 16, false, Blue},
-  {"Label13", "plQL", K::Label, 479, 51, 0, 0, NoColor, 16, true, Navy, "m"},
-  {"Label14", "plQL", K::FixedLabel, 8, 86, 337, 20, NoColor, 16, false, Blue, "工业企业卫生防护距离(级差确定值)L："},
-  {"edLReal", "plQL", K::ReadOnlyEdit, 352, 81, 121, 28, NoColor, 16, false, Blue},
-  {"Label15", "plQL", K::Label, 479, 82, 0, 0, NoColor, 16, true, Navy, "m"},
+  {FIELD(plQL), &D::plAll, K::Panel, 4, 326, 517, 121, 0xFFFAE4ED, 0, false, NoColor},
+  {FIELD(Label10), &D::plQL, K::FixedLabel, 8, 19, 337, 20, NoColor, 16, false, Blue, "工业企业有害气体无组织排放强度Qe："},
+  {FIELD(edQe), &D::plQL, K::Edit, 352, 13, 121, 28, NoColor, 16, false, Blue},
+  {FIELD(Label11), &D::plQL, K::Label, 478, 17, 0, 0, NoColor, 16, true, Navy, "kg/h"},
+  {FIELD(Label12), &D::plQL, K::FixedLabel, 7, 52, 337, 21, NoColor, 16, false, Blue, "工业企业卫生防护距离(公式计算值)L："},
+  {FIELD(edL), &D::plQL, K::Edit, 352, 47, 121, 28, NoColor, 16, false, Blue},
+  {FIELD(Label13), &D::plQL, K::Label, 479, 51, 0, 0, NoColor, 16, true, Navy, "m"},
+  {FIELD(Label14), &D::plQL, K::FixedLabel, 8, 86, 337, 20, NoColor, 16, false, Blue, "工业企业卫生防护距离(级差确定值)L："},
+  {FIELD(edLReal), &D::plQL, K::ReadOnlyEdit, 352, 81, 121, 28, NoColor, 16, false, Blue},
+  {FIELD(Label15), &D::plQL, K::Label, 479, 82, 0, 0, NoColor, 16, true, Navy, "m"},
 
-  {"plbutton", "plAll", K::Panel, 524, 326, 85, 121, 0xFFFFB0B0, 0, false, NoColor},
-  {"BitBtn1", "plbutton", K::Button, 4, 8, 77, 30, NoColor, 11, true, Navy, "计算距离", Qt::AlignLeft,
+  {FIELD(plbutton), &D::plAll, K::Panel, 524, 326, 85, 121, 0xFFFFB0B0, 0, false, NoColor},
+  {FIELD(BitBtn1), &D::plbutton, K::Button, 4, 8, 77, 30, NoColor, 11, true, Navy, "计算距离", Qt::AlignLeft,
    "计算卫生防护距离", ":/calc_distance.xpm"},
-  {"BitBtn2", "plbutton", K::Button, 4, 45, 77, 30, NoColor, 11, true, Navy, "计算源强", Qt::AlignLeft,
+  {FIELD(BitBtn2), &D::plbutton, K::Button, 4, 45, 77, 30, NoColor, 11, true, Navy, "计算源强", Qt::AlignLeft,
    "计算允许排放量", ":/calc_emission.xpm"},
-  {"BitBtn4", "plbutton", K::Button, 4, 82, 77, 30, NoColor, 11, true, Navy, "关      闭", Qt::AlignLeft,
+  {FIELD(BitBtn4), &D::plbutton, K::Button, 4, 82, 77, 30, NoColor, 11, true, Navy, "关      闭", Qt::AlignLeft,
    "退出系统", ":/exit.xpm"},
 
   // The credits: the maker's details are this project's own.
-  {"plAuthor", "plAll", K::Panel, 4, 449, 605, 65, 0xFFE8D0FF, 13, true, Blue},
-  {"Label16", "plAuthor", K::FixedLabel, 48, 11, 361, 16, NoColor, 0, false, Blue, "Kestrin 开发组", Qt::AlignHCenter},
-  {"lbMail1", "plAuthor", K::FixedLabel, 405, 11, 113, 16, NoColor, 0, false, Blue, "[作者：林 安]"},
-  {"Label19", "plAuthor", K::FixedLabel, 522, 12, 34, 16, NoColor, 0, false, Blue, "开发"},
-  {"Label20", "plAuthor", K::Label, 73, 37, 0, 0, NoColor, 0, false, Navy, "版权所有", Qt::AlignHCenter},
-  {"lbMail2", "plAuthor", K::Label, 165, 36, 0, 0, NoColor, 0, false, Navy}, // "[" address "]", set by the window
-  {"Label21", "plAuthor", K::FixedLabel, 318, 37, 218, 16, NoColor, 0, false, Navy, "版本 1.0  2026-12-08", Qt::AlignHCenter},
+  {FIELD(plAuthor), &D::plAll, K::Panel, 4, 449, 605, 65, 0xFFE8D0FF, 13, true, Blue},
+  {FIELD(Label16), &D::plAuthor, K::FixedLabel, 48, 11, 361, 16, NoColor, 0, false, Blue, "Kestrin 开发组", Qt::AlignHCenter},
+  {FIELD(lbMail1), &D::plAuthor, K::FixedLabel, 405, 11, 113, 16, NoColor, 0, false, Blue, "[作者：林 安]"},
+  {FIELD(Label19), &D::plAuthor, K::FixedLabel, 522, 12, 34, 16, NoColor, 0, false, Blue, "开发"},
+  {FIELD(Label20), &D::plAuthor, K::Label, 73, 37, 0, 0, NoColor, 0, false, Navy, "版权所有", Qt::AlignHCenter},
+  {FIELD(lbMail2), &D::plAuthor, K::Label, 165, 36, 0, 0, NoColor, 0, false, Navy}, // "[" address "]", set by the window
+  {FIELD(Label21), &D::plAuthor, K::FixedLabel, 318, 37, 218, 16, NoColor, 0, false, Navy, "版本 1.0  2026-12-08", Qt::AlignHCenter},
 };
 // clang-format on
+#undef FIELD
+
+// Each row stores its control in a field of the control's class, and its
+// parent is a panel of an earlier row, so that the parent exists when the
+// control is made.
+constexpr bool LayoutIsSound() {
+  constexpr std::size_t count = std::size(MainWindowLayout);
+  for (std::size_t i = 0; i < count; ++i) {
+    const TControlLayout &entry = MainWindowLayout[i];
+    if (entry.Field.index() != ClassOf(entry.Kind))
+      return false;
+    bool parentMade = entry.Parent == nullptr;
+    for (std::size_t j = 0; j < i && !parentMade; ++j) {
+      const auto *panel = std::get_if<QFrame *TfrmDis::*>(&MainWindowLayout[j].Field);
+      parentMade = panel && *panel == entry.Parent;
+    }
+    if (!parentMade)
+      return false;
+  }
+  return true;
+}
+static_assert(LayoutIsSound(), "a layout row's kind and field differ, or its parent comes later");
 
 // Pictured buttons: the contents shift one pixel while pressed, and the
 // tooltip wakes after 500 ms (Qt asks the style of the widget under the mouse,
@@ -155,6 +219,34 @@ void SetColor(QWidget *widget, QPalette::ColorRole role, const QColor &color) {
   QPalette palette = widget->palette();
   palette.setColor(role, color);
   widget->setPalette(palette);
+}
+
+// The class a field of TControlField holds a pointer to.
+template <typename Field> struct TFieldClass;
+template <typename T> struct TFieldClass<T *TfrmDis::*> {
+  using Type = T;
+};
+template <typename Field> using ClassOfField = typename TFieldClass<Field>::Type;
+
+// What a screen reader says for a box: the text of its label as its name,
+// its unit as its description.
+void Describe(QWidget *control, const QString &name, const QLabel *unit = nullptr) {
+  control->setAccessibleName(name);
+  if (unit)
+    control->setAccessibleDescription(unit->text());
+}
+
+void NameForScreenReaders(const TfrmDis &w) {
+  Describe(w.edS, w.Label1->text(), w.Label2);
+  Describe(w.edR, w.Label3->text(), w.Label4);
+  Describe(w.edCm, w.Label5->text(), w.Label7);
+  Describe(w.edV, w.Label8->text(), w.Label6);
+  Describe(w.cbbSourceType, w.Label9->text());
+  Describe(w.edN, QStringLiteral("迭代次数"));
+  Describe(w.sgABCD, QStringLiteral("计算系数"));
+  Describe(w.edQe, w.Label10->text(), w.Label11);
+  Describe(w.edL, w.Label12->text(), w.Label13);
+  Describe(w.edLReal, w.Label14->text(), w.Label15);
 }
 
 QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
@@ -216,7 +308,7 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
 }
 
 void ApplyLayout(QWidget *widget, const TControlLayout &entry) {
-  widget->setObjectName(QString::fromUtf8(entry.Name));
+  widget->setObjectName(QString::fromLatin1(entry.Name));
   if (entry.FontPx != 0) {
     QFont font = widget->font();
     font.setPixelSize(entry.FontPx);
@@ -254,7 +346,7 @@ QIcon LoadButtonPicture(const QString &path) {
   return icon;
 }
 
-void BuildControls(QWidget *window) {
+void BuildControls(TfrmDis *window) {
   QFont font(WindowFontName);
   font.setPixelSize(WindowFontPx);
   window->setFont(font);
@@ -262,10 +354,14 @@ void BuildControls(QWidget *window) {
 
   QList<QWidget *> buttons;
   for (const TControlLayout &entry : MainWindowLayout) {
-    QWidget *parent =
-        entry.Parent ? window->findChild<QWidget *>(QString::fromUtf8(entry.Parent)) : window;
+    QWidget *parent = window;
+    if (entry.Parent)
+      parent = window->*entry.Parent;
     QWidget *widget = CreateControl(entry, parent);
     ApplyLayout(widget, entry);
+    // LayoutIsSound: the field has the class CreateControl made for the kind.
+    std::visit([&](auto field) { window->*field = static_cast<ClassOfField<decltype(field)> *>(widget); },
+               entry.Field);
     if (entry.Kind == K::Button)
       buttons.append(widget);
   }
@@ -274,6 +370,7 @@ void BuildControls(QWidget *window) {
   buttonStyle->setParent(window);
   for (QWidget *button : buttons)
     button->setStyle(buttonStyle);
+  NameForScreenReaders(*window);
 }
 
 TRadioGroup::TRadioGroup(const QStringList &items, QWidget *parent)

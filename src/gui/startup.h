@@ -13,6 +13,12 @@ class QWidget;
 // the first call registers.
 void RegisterFontSubstitutes();
 
+// Centres window on the primary screen by its outer frame: left = (screen
+// width - frame width) / 2, top likewise, truncated, each at least 0. A
+// window manager decorates a window only after it has been shown, so the
+// window is centred once more when its frame first becomes known.
+void CentreOnScreen(QWidget *window);
+
 // In this order: Calculator, the splash window (shown and painted), the main
 // window made by createMainWindow, shown as the event loop starts; the loop
 // runs until the main window closes; then finalisation: Calculator first,
