@@ -12,7 +12,9 @@
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QPainter>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QValidator>
 
 #include "UDis.h"
@@ -189,9 +191,10 @@ constexpr bool LayoutIsSound() {
 }
 static_assert(LayoutIsSound(), "a layout row's kind and field differ, or its parent comes later");
 
-// Pictured buttons: the contents shift one pixel while pressed, and the
-// tooltip wakes after 500 ms (Qt asks the style of the widget under the mouse,
-// so the other controls keep the default).
+// Pictured buttons: the picture 4 pixels left of the caption, the pair
+// centred in the button and each centred vertically; the contents shift one
+// pixel while pressed; the tooltip wakes after 500 ms (Qt asks the style of
+// the widget under the mouse, so the other controls keep the default).
 class TButtonStyle : public QProxyStyle {
 public:
   int pixelMetric(PixelMetric metric, const QStyleOption *option,
@@ -205,6 +208,57 @@ public:
     if (hint == SH_ToolTip_WakeUpDelay)
       return 500;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+  void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                   const QWidget *widget) const override {
+    const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
+    if (element != CE_PushButtonLabel || !button || button->icon.isNull())
+      return QProxyStyle::drawControl(element, option, painter, widget);
+    DrawPictureAndCaption(*button, painter, widget);
+  }
+
+private:
+  static constexpr int PictureSpacing = 4;
+
+  void DrawPictureAndCaption(const QStyleOptionButton &button, QPainter *painter,
+                             const QWidget *widget) const {
+    const bool enabled = button.state & State_Enabled;
+    QRect contents = button.rect;
+    if (button.state & (State_On | State_Sunken))
+      contents.translate(pixelMetric(PM_ButtonShiftHorizontal, &button, widget),
+                         pixelMetric(PM_ButtonShiftVertical, &button, widget));
+    const QSize picture = button.iconSize;
+    const int captionWidth = button.fontMetrics.horizontalAdvance(button.text);
+    const int left =
+        contents.x() + (contents.width() - picture.width() - PictureSpacing - captionWidth) / 2;
+    const QRect pictureRect(QPoint(left, contents.y() + (contents.height() - picture.height()) / 2),
+                            picture);
+    painter->drawPixmap(pictureRect, button.icon.pixmap(picture, painter->device()->devicePixelRatio(),
+                                                        enabled ? QIcon::Normal : QIcon::Disabled));
+    const QRect captionRect(pictureRect.right() + 1 + PictureSpacing, contents.y(), captionWidth,
+                            contents.height());
+    drawItemText(painter, captionRect, Qt::AlignLeft | Qt::AlignVCenter, button.palette, enabled,
+                 button.text, QPalette::ButtonText);
+  }
+};
+
+// Copying a spreadsheet cell gives its number followed by one line break.
+// No key types a line break, so one just before the cursor after an edit
+// ends pasted text: it is dropped when it is a single one. Any other text
+// stays as pasted (and the check, run again on the text it changed, finds
+// nothing more to drop).
+class TPastedLineBreak : public QValidator {
+public:
+  using QValidator::QValidator;
+  State validate(QString &text, int &cursor) const override {
+    const QStringView typed = QStringView(text).first(cursor);
+    const qsizetype lineBreak = typed.endsWith(u"\r\n") ? 2 : typed.endsWith(u'\n') ? 1 : 0;
+    const QStringView before = typed.chopped(lineBreak);
+    if (lineBreak > 0 && !before.endsWith(u'\n') && !before.endsWith(u'\r')) {
+      text.remove(cursor - lineBreak, lineBreak);
+      cursor -= int(lineBreak);
+    }
+    return Acceptable;
   }
 };
 
@@ -272,6 +326,8 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
   case K::CountEdit: {
     auto *edit = new QLineEdit(parent);
     edit->setReadOnly(entry.Kind != K::Edit);
+    if (entry.Kind == K::Edit)
+      edit->setValidator(new TPastedLineBreak(edit));
     if (entry.Kind == K::CountEdit) {
       edit->setFrame(false);
       SetColor(edit, QPalette::Base, parent->palette().color(QPalette::Window));
@@ -299,6 +355,7 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
     button->setIconSize(QSize(16, 16));
     button->setToolTip(QString::fromUtf8(entry.Hint));
     button->setToolTipDuration(2500);
+    button->setAutoDefault(true); // Enter presses the focused button, as Space does
     return button;
   }
   case K::Grid:

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTextLayout>
 
 QString ReportText(const QString &message) {
   if (!message.isEmpty() && message.back().unicode() > u'.')
@@ -30,17 +31,59 @@ QMessageBox *CreateStopBox(const QString &caption, const QString &text, QWidget 
   return box;
 }
 
+// The text broken into lines no wider than width: between words where it
+// can, within a word too long for a line (a pasted number of 5,000 digits).
+QString WrapText(const QString &text, const QFont &font, int width) {
+  QStringList lines;
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  for (const QString &paragraph : text.split(u'\n')) {
+    QTextLayout layout(paragraph, font);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(width);
+      lines << paragraph.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+  }
+  return lines.join(u'\n');
+}
+
+// Swallows mouse presses until control is back in the event loop: the rest
+// of the press whose focus change failed, which would otherwise reach its
+// control after the box, its release long gone to the box's own loop.
+class TPressCancel : public QObject {
+protected:
+  bool eventFilter(QObject *, QEvent *event) override {
+    return event->type() == QEvent::MouseButtonPress ||
+           event->type() == QEvent::MouseButtonDblClick;
+  }
+};
+
+void CancelPressInDispatch() {
+  auto *cancel = new TPressCancel;
+  QCoreApplication::instance()->installEventFilter(cancel);
+  cancel->deleteLater();
+}
+
 } // namespace
 
 void ReportError(const Exception &failure) {
   InitNumericEnvironment();
+  const bool pressing = QGuiApplication::mouseButtons() != Qt::NoButton;
   if (QWidget *grabber = QWidget::mouseGrabber())
     grabber->releaseMouse();
   // Parented to the active window, the box opens on that window's monitor;
   // that window gets the activation back once the box is closed.
   const QPointer<QWidget> active = QApplication::activeWindow();
-  const QString text = ReportText(QString::fromStdString(failure.Message()));
+  const QScreen *screen = active ? active->screen() : QGuiApplication::primaryScreen();
+  const QString text = WrapText(ReportText(QString::fromStdString(failure.Message())),
+                                QApplication::font("QMessageBoxLabel"),
+                                screen->geometry().width() / 2);
   CreateStopBox(ApplicationTitle, text, active)->exec();
+  if (pressing)
+    CancelPressInDispatch();
   if (active)
     active->activateWindow();
 }
@@ -61,7 +104,8 @@ void ReportFatal(const Exception &failure) {
 void ErrorDialog(const QString &message, QWidget *parent) {
   auto *dialog =
       new QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                              Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+                              Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                              Qt::WindowStaysOnTopHint);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowTitle(QStringLiteral("Error"));
   dialog->setFont(QApplication::font("QMessageBoxLabel"));

@@ -5,7 +5,10 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QStyleFactory>
+#include <QTranslator>
 #include <QWindow>
 
 #include "UAuthor.h"
@@ -17,6 +20,18 @@ void RegisterFontSubstitutes() {
   if (QFont::substitutes(family).isEmpty())
     QFont::insertSubstitutions(
         family, {QStringLiteral("Liberation Sans"), QStringLiteral("WenQuanYi Micro Hei")});
+}
+
+void SetUpApplication() {
+  RegisterFontSubstitutes();
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+  if (QCoreApplication::instance()->findChild<QTranslator *>(QStringLiteral("qtbase_zh_CN")))
+    return;
+  auto *translator = new QTranslator(QCoreApplication::instance());
+  translator->setObjectName(QStringLiteral("qtbase_zh_CN"));
+  if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(translator);
 }
 
 namespace {
@@ -75,7 +90,7 @@ int RunKestrin(const std::function<QWidget *()> &createMainWindow) {
   std::unique_ptr<QWidget> mainWindow;
   int result = 1;
   try {
-    RegisterFontSubstitutes();
+    SetUpApplication();
     // Lets the desktop match the running window to the installed launcher and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Kestrin"));
     Calculator = new TKestrin;

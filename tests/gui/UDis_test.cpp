@@ -110,7 +110,7 @@ private:
 
 private slots:
   void initTestCase() {
-    RegisterFontSubstitutes();
+    SetUpApplication();
     Calculator = new TKestrin;
   }
   void cleanupTestCase() {
@@ -180,6 +180,8 @@ private slots:
     QTest::newRow("Ctrl+C") << "edQe" << int(Qt::Key_C) << ctrl << -1 << "" << "12";
     QTest::newRow("Ctrl+X") << "edQe" << int(Qt::Key_X) << ctrl << -1 << "" << "12";
     QTest::newRow("Ctrl+Z") << "edQe" << int(Qt::Key_Z) << ctrl << 2 << "3" << "123";
+    QTest::newRow("Ctrl+Backspace (127)") << "edQe" << int(Qt::Key_Backspace) << ctrl << 2 << "" << "12";
+    QTest::newRow("Ctrl+Enter (10)") << "edR" << int(Qt::Key_Return) << ctrl << 2 << "" << "12";
     QTest::newRow("Delete still works") << "edQe" << int(Qt::Key_Delete) << none << 0 << "" << "2";
     QTest::newRow("Left still works") << "edQe" << int(Qt::Key_Left) << none << 2 << "" << "12";
     QTest::newRow("Shift+Insert pastes") << "edQe" << int(Qt::Key_Insert) << int(Qt::ShiftModifier)
@@ -245,16 +247,85 @@ private slots:
   }
 
   // The radius typed decides: the area is derived from it, and the radius
-  // shown is the one derived back from the 15-digit area text.
+  // shown is the one derived back from the 15-digit area text. Ctrl+Enter
+  // types character 10, which the filter swallows.
+  void enterInRadius_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("area");
+    QTest::addColumn<QString>("radius");
+    const QString area = QStringLiteral("314.159265358979"), radius = QStringLiteral("9.99999999999999");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier) << area << radius;
+    QTest::newRow("Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << area << radius;
+    QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << "100" << "10";
+    QTest::newRow("Ctrl+Enter") << int(Qt::Key_Enter) << int(Qt::ControlModifier | Qt::KeypadModifier)
+                                << "100" << "10";
+  }
   void enterInRadius() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, area);
+    QFETCH(QString, radius);
     QLineEdit *edR = Box("edR");
     edR->setFocus();
     edR->selectAll();
     QTest::keyClicks(edR, QStringLiteral("10"));
     QCOMPARE(Box("edS")->text(), QStringLiteral("100")); // not before Enter
+    QTest::keyClick(edR, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(Box("edS")->text(), area);
+    QCOMPARE(edR->text(), radius);
+  }
+
+  // A failing Enter in edR: one box, and the radius box keeps its text.
+  void failingEnterInRadiusReportsOnce() {
+    QLineEdit *edR = Box("edR");
+    edR->setFocus();
+    edR->setText(QString());
+    ExpectReport(QStringLiteral("'' is not a valid floating point value."));
     QTest::keyClick(edR, Qt::Key_Return);
-    QCOMPARE(Box("edS")->text(), QStringLiteral("314.159265358979"));
-    QCOMPARE(edR->text(), QStringLiteral("9.99999999999999"));
+    QTest::qWait(50); // a second box would come now
+    QCOMPARE(FWatchdog.Pending(), 0);
+    QCOMPARE(Box("edS")->text(), QStringLiteral("100"));
+    QCOMPARE(QApplication::focusWidget(), edR);
+  }
+
+  // A cell copied from a spreadsheet ends in a line break: dropped on paste.
+  // Other text is pasted as it is and fails when converted.
+  void paste_data() {
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("cursor"); // -1: all selected
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("cell") << "5000\n" << -1 << "5000";
+    QTest::newRow("Windows cell") << "5000\r\n" << -1 << "5000";
+    QTest::newRow("cell into the middle") << "5\n" << 1 << "152";
+    QTest::newRow("plain") << "5000" << -1 << "5000";
+    QTest::newRow("break inside stays") << "50\n00" << -1 << "50\n00";
+    QTest::newRow("two breaks stay") << "5000\n\n" << -1 << "5000\n\n";
+    QTest::newRow("leading break stays") << "\n5000" << -1 << "\n5000";
+  }
+  void paste() {
+    QFETCH(QString, clipboard);
+    QFETCH(int, cursor);
+    QFETCH(QString, expected);
+    QApplication::clipboard()->setText(clipboard);
+    QLineEdit *edQe = Box("edQe");
+    edQe->setText(QStringLiteral("12"));
+    edQe->setFocus();
+    if (cursor < 0)
+      edQe->selectAll();
+    else
+      edQe->setCursorPosition(cursor);
+    QTest::keyClick(edQe, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(edQe->text(), expected);
+  }
+
+  void pastedCellComputes() {
+    QApplication::clipboard()->setText(QStringLiteral("10\n"));
+    Box("edQe")->selectAll();
+    Box("edQe")->paste();
+    Box("edL")->setText(QStringLiteral("1"));
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(Box("edL")->text(), L0);
   }
 
   // Leaving edR by a click on a compute button runs edRExit before the click:
@@ -533,6 +604,65 @@ private slots:
     for (QWidget *widget : FWindow->findChildren<QWidget *>())
       if (!qobject_cast<QPushButton *>(widget))
         QVERIFY2(widget->toolTip().isEmpty(), qPrintable(widget->objectName()));
+  }
+
+  // Enter presses the focused button as Space does.
+  void enterPressesFocusedButton_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addRow("BitBtn1 Return") << "BitBtn1" << int(Qt::Key_Return);
+    QTest::addRow("BitBtn1 Enter") << "BitBtn1" << int(Qt::Key_Enter);
+    QTest::addRow("BitBtn1 Space") << "BitBtn1" << int(Qt::Key_Space);
+    QTest::addRow("BitBtn2 Return") << "BitBtn2" << int(Qt::Key_Return);
+    QTest::addRow("BitBtn4 Return") << "BitBtn4" << int(Qt::Key_Return);
+  }
+  void enterPressesFocusedButton() {
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    auto *target = Find<QPushButton>(qPrintable(button));
+    QSignalSpy clicks(target, &QAbstractButton::clicked);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(clicks.count(), 1);
+  }
+
+  // A failure raised by the focus change of a mouse press (edRExit of an
+  // empty edR) ends that press: after the box nothing stays pressed, and the
+  // next click on the control acts the first time.
+  void failureDuringPress_data() {
+    QTest::addColumn<QString>("group"); // empty: a button
+    QTest::addColumn<QString>("control");
+    QTest::addRow("计算距离") << "" << "BitBtn1";
+    QTest::addRow("关闭") << "" << "BitBtn4";
+    QTest::addRow("无") << "rgOther" << "1";
+  }
+  void failureDuringPress() {
+    QFETCH(QString, group);
+    QFETCH(QString, control);
+    QAbstractButton *target = group.isEmpty() ? Find<QAbstractButton>(qPrintable(control))
+                                              : Item(qPrintable(group), control.toInt());
+    QSignalSpy clicks(target, &QAbstractButton::clicked);
+    QLineEdit *edR = Box("edR");
+    const QString radius = edR->text();
+    edR->setFocus();
+    edR->setText(QString());
+    const QPoint at(8, target->height() / 2);
+    FWatchdog.Expect([&](QWidget *box) {
+      // The user lets go of the mouse while the box is up.
+      QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+      qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok)->click();
+    });
+    QTest::mousePress(target, Qt::LeftButton, {}, at);
+    QCOMPARE(FWatchdog.Pending(), 0);
+    QVERIFY(!target->isDown());
+    QCOMPARE(clicks.count(), 0);
+    QCOMPARE(QWidget::mouseGrabber(), nullptr);
+
+    edR->setText(radius);
+    QTest::qWait(QApplication::doubleClickInterval() + 50); // a new click, not a double one
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
+    QCOMPARE(clicks.count(), 1);
+    QVERIFY(!target->isDown());
   }
 
   void closeButtonClosesWindow() {
