@@ -282,25 +282,27 @@ template <typename T> struct TFieldClass<T *TfrmDis::*> {
 };
 template <typename Field> using ClassOfField = typename TFieldClass<Field>::Type;
 
-// What a screen reader says for a box: the text of its label as its name,
-// its unit as its description.
-void Describe(QWidget *control, const QString &name, const QLabel *unit = nullptr) {
-  control->setAccessibleName(name);
+// What a screen reader says for a box: the text of its label as its name
+// (the label also becomes the box's labelling relation), its unit as its
+// description.
+void Describe(QWidget *control, QLabel *label, const QLabel *unit = nullptr) {
+  control->setAccessibleName(label->text());
+  label->setBuddy(control);
   if (unit)
     control->setAccessibleDescription(unit->text());
 }
 
 void NameForScreenReaders(const TfrmDis &w) {
-  Describe(w.edS, w.Label1->text(), w.Label2);
-  Describe(w.edR, w.Label3->text(), w.Label4);
-  Describe(w.edCm, w.Label5->text(), w.Label7);
-  Describe(w.edV, w.Label8->text(), w.Label6);
-  Describe(w.cbbSourceType, w.Label9->text());
-  Describe(w.edN, QStringLiteral("迭代次数"));
-  Describe(w.sgABCD, QStringLiteral("计算系数"));
-  Describe(w.edQe, w.Label10->text(), w.Label11);
-  Describe(w.edL, w.Label12->text(), w.Label13);
-  Describe(w.edLReal, w.Label14->text(), w.Label15);
+  Describe(w.edS, w.Label1, w.Label2);
+  Describe(w.edR, w.Label3, w.Label4);
+  Describe(w.edCm, w.Label5, w.Label7);
+  Describe(w.edV, w.Label8, w.Label6);
+  Describe(w.cbbSourceType, w.Label9);
+  w.edN->setAccessibleName(QStringLiteral("迭代次数")); // no label of its own
+  w.sgABCD->setAccessibleName(QStringLiteral("计算系数"));
+  Describe(w.edQe, w.Label10, w.Label11);
+  Describe(w.edL, w.Label12, w.Label13);
+  Describe(w.edLReal, w.Label14, w.Label15);
 }
 
 QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {

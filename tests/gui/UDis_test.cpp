@@ -2,7 +2,10 @@
 // area/radius pair, the source-class choices, both computations and their
 // failures, resizing, keyboard order, the coefficient grid, the buttons and
 // the credits panel.
+#include <memory>
+
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
@@ -11,9 +14,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -585,6 +590,78 @@ private slots:
     QCOMPARE(header->sectionSize(0), grabbed ? before + 10 : before);
     QCOMPARE(grid->verticalHeader()->width(), 81);   // column 0 with its line
     QCOMPARE(grid->horizontalHeader()->height(), 15); // row 0 with its line
+  }
+
+  // What a screen reader says for each input and result: its label's text
+  // and its unit.
+  void accessibleNames_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<bool>("labelled"); // by a label of the window
+    QTest::newRow("edS") << "edS" << "有害气体无组织排放源所在生产单元占地面积S：" << "m^2" << true;
+    QTest::newRow("edR") << "edR" << "有害气体无组织排放源所在生产单元等效半径r：" << "m" << true;
+    QTest::newRow("edCm") << "edCm" << "排放浓度限值Cm：" << "mg/m^3(N)" << true;
+    QTest::newRow("edV") << "edV" << "近五年平均风速V：" << "m/s" << true;
+    QTest::newRow("cbbSourceType") << "cbbSourceType" << "工业企业大气污染源构成类别：" << "" << true;
+    QTest::newRow("edN") << "edN" << "迭代次数" << "" << false;
+    QTest::newRow("sgABCD") << "sgABCD" << "计算系数" << "" << false;
+    QTest::newRow("edQe") << "edQe" << "工业企业有害气体无组织排放强度Qe：" << "kg/h" << true;
+    QTest::newRow("edL") << "edL" << "工业企业卫生防护距离(公式计算值)L：" << "m" << true;
+    QTest::newRow("edLReal") << "edLReal" << "工业企业卫生防护距离(级差确定值)L：" << "m" << true;
+    QTest::newRow("BitBtn1") << "BitBtn1" << "计算距离" << "" << false;
+    QTest::newRow("BitBtn4") << "BitBtn4" << "关      闭" << "" << false;
+  }
+  void accessibleNames() {
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(bool, labelled);
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(Find(qPrintable(control)));
+    QVERIFY(face);
+    // On Linux Qt names a combo box by its text; its label comes as a relation.
+    if (face->role() != QAccessible::ComboBox)
+      QCOMPARE(face->text(QAccessible::Name), name);
+    else
+      QCOMPARE(Find(qPrintable(control))->accessibleName(), name);
+    if (!description.isEmpty())
+      QCOMPARE(face->text(QAccessible::Description), description);
+    QStringList labels;
+    for (const auto &[label, relation] : face->relations(QAccessible::Label))
+      labels << label->text(QAccessible::Name);
+    QCOMPARE(labels, labelled ? QStringList{name} : QStringList{});
+  }
+
+  // Qt's own texts are Chinese: the edit boxes' context menu.
+  void contextMenuInChinese() {
+    std::unique_ptr<QMenu> menu(Box("edQe")->createStandardContextMenu());
+    QStringList texts;
+    for (QAction *action : menu->actions())
+      if (!action->isSeparator())
+        texts << action->text();
+    QCOMPARE(texts.filter(QStringLiteral("粘贴(&P)")).size(), 1);
+    QCOMPARE(texts.filter(QStringLiteral("全选")).size(), 1);
+    QCOMPARE(texts.filter(QStringLiteral("Paste")).size(), 0);
+  }
+
+  // Scroll bars appear when the cells no longer fit.
+  void gridScrollBars_data() {
+    QTest::addColumn<bool>("column");
+    QTest::addRow("column 1 wider than the grid") << true;
+    QTest::addRow("row 1 taller than the grid") << false;
+  }
+  void gridScrollBars() {
+    QFETCH(bool, column);
+    TCoefficientGrid *grid = Grid();
+    QVERIFY(!grid->horizontalScrollBar()->isVisible());
+    QVERIFY(!grid->verticalScrollBar()->isVisible());
+    QHeaderView *header = column ? grid->horizontalHeader() : grid->verticalHeader();
+    const int line = header->sectionSize(0) - 1;
+    const auto at = [column](int position) { return column ? QPoint(position, 5) : QPoint(20, position); };
+    Drag(header->viewport(), at(line), at(line + 150));
+    QScrollBar *bar = column ? grid->horizontalScrollBar() : grid->verticalScrollBar();
+    QTRY_VERIFY(bar->isVisible());
+    QVERIFY(bar->maximum() > 0);
   }
 
   void buttons() {
