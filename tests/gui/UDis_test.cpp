@@ -52,6 +52,21 @@ void Drag(QWidget *target, QPoint from, QPoint to) {
   SendMouse(target, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
+// Where picture's opaque pixels appear in image; (-1, -1) if nowhere.
+QPoint FindPicture(const QImage &image, const QImage &picture) {
+  for (int top = 0; top + picture.height() <= image.height(); ++top)
+    for (int left = 0; left + picture.width() <= image.width(); ++left) {
+      bool same = true;
+      for (int y = 0; y < picture.height() && same; ++y)
+        for (int x = 0; x < picture.width() && same; ++x)
+          same = qAlpha(picture.pixel(x, y)) == 0 ||
+                 image.pixel(left + x, top + y) == (picture.pixel(x, y) | 0xFF000000);
+      if (same)
+        return {left, top};
+    }
+  return {-1, -1};
+}
+
 // The text of a modal box or dialog.
 QString BoxText(QWidget *box) {
   if (auto *message = qobject_cast<QMessageBox *>(box))
@@ -740,6 +755,42 @@ private slots:
     QTest::mouseClick(target, Qt::LeftButton, {}, at);
     QCOMPARE(clicks.count(), 1);
     QVERIFY(!target->isDown());
+  }
+
+  // The picture 4 pixels left of the caption, the pair centred (to a pixel
+  // of rounding), both moved one pixel right and down while pressed.
+  void buttonPictureAndCaption_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("pressed");
+    for (const char *name : {"BitBtn1", "BitBtn2", "BitBtn4"}) {
+      QTest::addRow("%s", name) << name << false;
+      QTest::addRow("%s pressed", name) << name << true;
+    }
+  }
+  void buttonPictureAndCaption() {
+    QFETCH(QString, button);
+    QFETCH(bool, pressed);
+    auto *target = Find<QPushButton>(qPrintable(button));
+    target->setDown(pressed);
+    const QImage shown = target->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    target->setDown(false);
+    const QImage picture = target->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QPoint at = FindPicture(shown, picture);
+    QVERIFY2(at.x() >= 0, "picture not found");
+    const QFontMetrics metrics(target->font());
+    const int captionLeft = at.x() + 16 + 4;
+    const int captionRight = captionLeft + metrics.horizontalAdvance(target->text());
+    const int shift = pressed ? 1 : 0;
+    QVERIFY(qAbs((at.x() - shift) - (target->width() - captionRight + shift)) <= 2);
+    QCOMPARE(at.y(), (target->height() - 16) / 2 + shift);
+    // The caption's first stroke lies just right of the gap.
+    int firstInk = -1;
+    for (int x = at.x() + 16; x < shown.width() && firstInk < 0; ++x)
+      for (int y = at.y(); y < at.y() + 16; ++y)
+        if (shown.pixelColor(x, y).lightness() < 160)
+          firstInk = x;
+    QVERIFY2(firstInk >= captionLeft && firstInk <= captionLeft + 2,
+             qPrintable(QStringLiteral("%1 %2").arg(firstInk).arg(captionLeft)));
   }
 
   void closeButtonClosesWindow() {
