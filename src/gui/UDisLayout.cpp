@@ -298,6 +298,8 @@ void NameForScreenReaders(const TfrmDis &w) {
   Describe(w.edCm, w.Label5, w.Label7);
   Describe(w.edV, w.Label8, w.Label6);
   Describe(w.cbbSourceType, w.Label9);
+  // On Linux Qt names a combo box by its text; the box typed into carries the name.
+  w.cbbSourceType->lineEdit()->setAccessibleName(w.Label9->text());
   w.edN->setAccessibleName(QStringLiteral("迭代次数")); // no label of its own
   w.sgABCD->setAccessibleName(QStringLiteral("计算系数"));
   Describe(w.edQe, w.Label10, w.Label11);

@@ -635,10 +635,14 @@ private slots:
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(Find(qPrintable(control)));
     QVERIFY(face);
     // On Linux Qt names a combo box by its text; its label comes as a relation.
-    if (face->role() != QAccessible::ComboBox)
+    if (face->role() != QAccessible::ComboBox) {
       QCOMPARE(face->text(QAccessible::Name), name);
-    else
+    } else {
       QCOMPARE(Find(qPrintable(control))->accessibleName(), name);
+      QAccessibleInterface *typed = QAccessible::queryAccessibleInterface(
+          Find<QComboBox>(qPrintable(control))->lineEdit());
+      QCOMPARE(typed->text(QAccessible::Name), name);
+    }
     if (!description.isEmpty())
       QCOMPARE(face->text(QAccessible::Description), description);
     QStringList labels;
