@@ -82,7 +82,6 @@ void SetLabelColors(QLabel *label, QRgb text, const QColor &background) {
 } // namespace
 
 TfrmDis::TfrmDis(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
-  setWindowIcon(QIcon(QStringLiteral(":/kestrin.xpm")));
   BuildControls(this);
   lbMail2->setText(QStringLiteral("[") + ContactAddress + QStringLiteral("]"));
   lbMail2->adjustSize();

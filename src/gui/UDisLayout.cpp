@@ -10,16 +10,24 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QPainter>
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QValidator>
 
 #include "UDis.h"
-
 #include "UGrid.h"
+
+// The pictures are XPM text, compiled in and read by Qt directly: no image
+// reader, whose first use looks through every image plug-in.
+namespace Xpm {
+#include "calc_distance.xpm"
+#include "calc_emission.xpm"
+#include "exit.xpm"
+#include "kestrin.xpm"
+} // namespace Xpm
 
 namespace {
 
@@ -83,7 +91,7 @@ struct TControlLayout {
   const char *Text = "";
   Qt::AlignmentFlag Align = Qt::AlignLeft;
   const char *Hint = nullptr;    // buttons: the tooltip
-  const char *Picture = nullptr; // buttons: the picture's resource path
+  const char *const *Picture = nullptr; // buttons: the picture, XPM
 };
 
 // A control's field and its name, written once.
@@ -152,11 +160,11 @@ constexpr TControlLayout MainWindowLayout[] = {
 
   {FIELD(plbutton), &D::plAll, K::Panel, 524, 326, 85, 121, 0xFFFFB0B0, 0, false, NoColor},
   {FIELD(BitBtn1), &D::plbutton, K::Button, 4, 8, 77, 30, NoColor, 11, true, Navy, "计算距离", Qt::AlignLeft,
-   "计算卫生防护距离", ":/calc_distance.xpm"},
+   "计算卫生防护距离", Xpm::calc_distance},
   {FIELD(BitBtn2), &D::plbutton, K::Button, 4, 45, 77, 30, NoColor, 11, true, Navy, "计算源强", Qt::AlignLeft,
-   "计算允许排放量", ":/calc_emission.xpm"},
+   "计算允许排放量", Xpm::calc_emission},
   {FIELD(BitBtn4), &D::plbutton, K::Button, 4, 82, 77, 30, NoColor, 11, true, Navy, "关      闭", Qt::AlignLeft,
-   "退出系统", ":/exit.xpm"},
+   "退出系统", Xpm::exit},
 
   // The credits: the maker's details are this project's own.
   {FIELD(plAuthor), &D::plAll, K::Panel, 4, 449, 605, 65, 0xFFE8D0FF, 13, true, Blue},
@@ -355,7 +363,7 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
   }
   case K::Button: {
     auto *button = new QPushButton(text, parent);
-    button->setIcon(LoadButtonPicture(QString::fromUtf8(entry.Picture)));
+    button->setIcon(LoadButtonPicture(entry.Picture));
     button->setIconSize(QSize(16, 16));
     button->setToolTip(QString::fromUtf8(entry.Hint));
     button->setToolTipDuration(2500);
@@ -393,8 +401,8 @@ void ApplyLayout(QWidget *widget, const TControlLayout &entry) {
 
 } // namespace
 
-QIcon LoadButtonPicture(const QString &path) {
-  const QImage image(path);
+QIcon LoadButtonPicture(const char *const xpm[]) {
+  const QImage image(xpm);
   if (image.isNull())
     return {};
   QPixmap pixmap = QPixmap::fromImage(image);
@@ -408,6 +416,7 @@ QIcon LoadButtonPicture(const QString &path) {
 }
 
 void BuildControls(TfrmDis *window) {
+  window->setWindowIcon(QIcon(QPixmap(Xpm::kestrin)));
   QFont font(WindowFontName);
   font.setPixelSize(WindowFontPx);
   window->setFont(font);

@@ -15,9 +15,9 @@ constexpr int ClientHeight = 524;
 
 // A picture whose bottom-left pixel's colour is transparent. A picture twice
 // as wide as high holds a normal and a disabled frame side by side.
-QIcon LoadButtonPicture(const QString &path);
+QIcon LoadButtonPicture(const char *const xpm[]);
 
-// Gives window its font and background, creates every control in it and
+// Gives window its icon, font and background, creates every control in it and
 // stores each in its field of the window.
 void BuildControls(TfrmDis *window);
 
