@@ -46,10 +46,9 @@ enum class TControlKind {
 
 // The window's field a control is stored in; its type is the control's
 // class. The alternatives are in the order of ClassOf below.
-using TControlField =
-    std::variant<QFrame *TfrmDis::*, QLabel *TfrmDis::*, QLineEdit *TfrmDis::*,
-                 QComboBox *TfrmDis::*, TRadioGroup *TfrmDis::*, QPushButton *TfrmDis::*,
-                 TCoefficientGrid *TfrmDis::*>;
+using TControlField = std::variant<QFrame * TfrmDis::*, QLabel * TfrmDis::*, QLineEdit * TfrmDis::*,
+                                   QComboBox * TfrmDis::*, TRadioGroup * TfrmDis::*,
+                                   QPushButton * TfrmDis::*, TCoefficientGrid * TfrmDis::*>;
 
 // The alternative of TControlField a kind of control is stored in.
 constexpr std::size_t ClassOf(TControlKind kind) {
@@ -80,8 +79,8 @@ constexpr QRgb ParentColor = 0;
 
 struct TControlLayout {
   TControlField Field;
-  const char *Name;             // the field's name, the control's object name
-  QFrame *TfrmDis::*Parent;     // nullptr: the window itself
+  const char *Name;         // the field's name, the control's object name
+  QFrame *TfrmDis::*Parent; // nullptr: the window itself
   TControlKind Kind;
   int Left, Top, Width, Height; // Width and Height 0: sized to the text
   QRgb Color;                   // background, or ParentColor
@@ -90,7 +89,7 @@ struct TControlLayout {
   QRgb FontColor; // ParentColor: the parent's text colour
   const char *Text = "";
   Qt::AlignmentFlag Align = Qt::AlignLeft;
-  const char *Hint = nullptr;    // buttons: the tooltip
+  const char *Hint = nullptr;           // buttons: the tooltip
   const char *const *Picture = nullptr; // buttons: the picture, XPM
 };
 
@@ -189,7 +188,7 @@ constexpr bool LayoutIsSound() {
       return false;
     bool parentMade = entry.Parent == nullptr;
     for (std::size_t j = 0; j < i && !parentMade; ++j) {
-      const auto *panel = std::get_if<QFrame *TfrmDis::*>(&MainWindowLayout[j].Field);
+      const auto *panel = std::get_if<QFrame * TfrmDis::*>(&MainWindowLayout[j].Field);
       parentMade = panel && *panel == entry.Parent;
     }
     if (!parentMade)
@@ -241,8 +240,9 @@ private:
         contents.x() + (contents.width() - picture.width() - PictureSpacing - captionWidth) / 2;
     const QRect pictureRect(QPoint(left, contents.y() + (contents.height() - picture.height()) / 2),
                             picture);
-    painter->drawPixmap(pictureRect, button.icon.pixmap(picture, painter->device()->devicePixelRatio(),
-                                                        enabled ? QIcon::Normal : QIcon::Disabled));
+    painter->drawPixmap(pictureRect,
+                        button.icon.pixmap(picture, painter->device()->devicePixelRatio(),
+                                           enabled ? QIcon::Normal : QIcon::Disabled));
     const QRect captionRect(pictureRect.right() + 1 + PictureSpacing, contents.y(), captionWidth,
                             contents.height());
     drawItemText(painter, captionRect, Qt::AlignLeft | Qt::AlignVCenter, button.palette, enabled,
@@ -285,9 +285,7 @@ void SetColor(QWidget *widget, QPalette::ColorRole role, const QColor &color) {
 
 // The class a field of TControlField holds a pointer to.
 template <typename Field> struct TFieldClass;
-template <typename T> struct TFieldClass<T *TfrmDis::*> {
-  using Type = T;
-};
+template <typename T> struct TFieldClass<T * TfrmDis::*> { using Type = T; };
 template <typename Field> using ClassOfField = typename TFieldClass<Field>::Type;
 
 // What a screen reader says for a box: the text of its label as its name
@@ -430,8 +428,9 @@ void BuildControls(TfrmDis *window) {
     QWidget *widget = CreateControl(entry, parent);
     ApplyLayout(widget, entry);
     // LayoutIsSound: the field has the class CreateControl made for the kind.
-    std::visit([&](auto field) { window->*field = static_cast<ClassOfField<decltype(field)> *>(widget); },
-               entry.Field);
+    std::visit(
+        [&](auto field) { window->*field = static_cast<ClassOfField<decltype(field)> *>(widget); },
+        entry.Field);
     if (entry.Kind == K::Button)
       buttons.append(widget);
   }

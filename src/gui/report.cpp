@@ -78,9 +78,9 @@ void ReportError(const Exception &failure) {
   // that window gets the activation back once the box is closed.
   const QPointer<QWidget> active = QApplication::activeWindow();
   const QScreen *screen = active ? active->screen() : QGuiApplication::primaryScreen();
-  const QString text = WrapText(ReportText(QString::fromStdString(failure.Message())),
-                                QApplication::font("QMessageBoxLabel"),
-                                screen->geometry().width() / 2);
+  const QString text =
+      WrapText(ReportText(QString::fromStdString(failure.Message())),
+               QApplication::font("QMessageBoxLabel"), screen->geometry().width() / 2);
   CreateStopBox(ApplicationTitle, text, active)->exec();
   if (pressing)
     CancelPressInDispatch();
@@ -102,10 +102,9 @@ void ReportFatal(const Exception &failure) {
 }
 
 void ErrorDialog(const QString &message, QWidget *parent) {
-  auto *dialog =
-      new QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                              Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                              Qt::WindowStaysOnTopHint);
+  auto *dialog = new QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                                         Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowTitle(QStringLiteral("Error"));
   dialog->setFont(QApplication::font("QMessageBoxLabel"));
