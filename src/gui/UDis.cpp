@@ -25,8 +25,6 @@ std::function<bool(const QUrl &)> OpenMailLink = &QDesktopServices::openUrl;
 namespace {
 
 constexpr Extended Pi = 3.14159265358979323846L;
-constexpr int CtrlBackspace = 127; // the characters Ctrl with these keys types
-constexpr int CtrlEnter = 10;
 constexpr QRgb LinkColor = 0xFF0000FF;
 constexpr QRgb HighlightColor = 0xFFFF0000;
 constexpr QRgb HighlightBackground = 0xFFFFFF00;
@@ -47,16 +45,19 @@ QString LocalNumber(QString text) {
   return text.replace(u'.', QChar::fromLatin1(DecimalMark));
 }
 
+constexpr int CtrlBackspace = 127;
+constexpr int CtrlEnter = 10;
+
 // The character a key press types, as an edit box would receive it: control
-// characters for Ctrl+letter (Ctrl+V is 22); 0 for a key that types none
-// (cursor keys, Delete, Tab, Shift+Insert, function keys).
+// characters for Ctrl+letter (Ctrl+V is 22), 127 for Ctrl+Backspace and 10
+// for Ctrl+Enter; 0 for a key that types none (cursor keys, Delete, Tab,
+// Shift+Insert, function keys).
 int TypedCharacter(const QKeyEvent &event) {
   const int key = event.key();
   const Qt::KeyboardModifiers modifiers = event.modifiers();
-  if ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier) && key >= Qt::Key_A &&
-      key <= Qt::Key_Z)
-    return key - Qt::Key_A + 1;
   const bool ctrl = modifiers & Qt::ControlModifier;
+  if (ctrl && !(modifiers & Qt::AltModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+    return key - Qt::Key_A + 1;
   switch (key) {
   case Qt::Key_Backspace:
     return ctrl ? CtrlBackspace : 8;
