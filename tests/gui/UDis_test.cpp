@@ -201,7 +201,6 @@ private slots:
     QTest::newRow("Ctrl+X") << "edQe" << int(Qt::Key_X) << ctrl << -1 << "" << "12";
     QTest::newRow("Ctrl+Z") << "edQe" << int(Qt::Key_Z) << ctrl << 2 << "3" << "123";
     QTest::newRow("Ctrl+Backspace (127)") << "edQe" << int(Qt::Key_Backspace) << ctrl << 2 << "" << "12";
-    QTest::newRow("Ctrl+Enter (10)") << "edR" << int(Qt::Key_Return) << ctrl << 2 << "" << "12";
     QTest::newRow("Delete still works") << "edQe" << int(Qt::Key_Delete) << none << 0 << "" << "2";
     QTest::newRow("Left still works") << "edQe" << int(Qt::Key_Left) << none << 2 << "" << "12";
     QTest::newRow("Shift+Insert pastes") << "edQe" << int(Qt::Key_Insert) << int(Qt::ShiftModifier)
