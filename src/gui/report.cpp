@@ -31,13 +31,12 @@ QMessageBox *CreateStopBox(const QString &caption, const QString &text, QWidget 
   return box;
 }
 
-// The text broken into lines no wider than width: between words where it
-// can, within a word too long for a line (a pasted number of 5,000 digits).
-QString WrapText(const QString &text, const QFont &font, int width) {
+// A word broken into lines no wider than width, wherever it must.
+QString BreakAnywhere(const QString &word, const QFont &font, int width) {
   QStringList lines;
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  for (const QString &paragraph : text.split(u'\n')) {
+  for (const QString &paragraph : word.split(u'\n')) {
     QTextLayout layout(paragraph, font);
     layout.setTextOption(option);
     layout.beginLayout();
@@ -48,6 +47,17 @@ QString WrapText(const QString &text, const QFont &font, int width) {
     layout.endLayout();
   }
   return lines.join(u'\n');
+}
+
+// The box wraps its text between words, within about half the screen; a
+// word too wide for that (a pasted number of 5,000 digits) is broken first.
+QString BreakLongWords(const QString &text, const QFont &font, int width) {
+  const QFontMetrics metrics(font);
+  QStringList words = text.split(u' ');
+  for (QString &word : words)
+    if (metrics.horizontalAdvance(word) > width)
+      word = BreakAnywhere(word, font, width);
+  return words.join(u' ');
 }
 
 // Swallows mouse presses until control is back in the event loop: the rest
@@ -70,7 +80,6 @@ void CancelPressInDispatch() {
 } // namespace
 
 void ReportError(const Exception &failure) {
-  InitNumericEnvironment();
   const bool pressing = QGuiApplication::mouseButtons() != Qt::NoButton;
   if (QWidget *grabber = QWidget::mouseGrabber())
     grabber->releaseMouse();
@@ -79,8 +88,8 @@ void ReportError(const Exception &failure) {
   const QPointer<QWidget> active = QApplication::activeWindow();
   const QScreen *screen = active ? active->screen() : QGuiApplication::primaryScreen();
   const QString text =
-      WrapText(ReportText(QString::fromStdString(failure.Message())),
-               QApplication::font("QMessageBoxLabel"), screen->geometry().width() / 2);
+      BreakLongWords(ReportText(QString::fromStdString(failure.Message())),
+                     QApplication::font("QMessageBoxLabel"), screen->geometry().width() / 2);
   CreateStopBox(ApplicationTitle, text, active)->exec();
   if (pressing)
     CancelPressInDispatch();
