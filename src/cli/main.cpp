@@ -22,8 +22,8 @@ const char *const BatchHelp = R"(Batch files (kestrin-cli batch):
   A CSV file, one case a row, after a header line that names the columns in
   any order; names match without regard to case and surrounding blanks.
     mode      distance or emission
-    area      floor area S, m2 (or radius: equivalent radius r, m)
-    cm        concentration limit Cm, mg/m3
+    area      floor area S, m² (or radius: equivalent radius r, m)
+    cm        concentration limit Cm, mg/m³
     wind      five-year average wind speed V, m/s
     class     source class I, II or III (also the characters Ⅰ, Ⅱ, Ⅲ)
     qe        emission rate Qe, kg/h (distance rows)
@@ -81,7 +81,8 @@ void AddCalcOptions(CLI::App *command, CalcOptions &o) {
       ->add_option("--format", o.Format,
                    "text (default), json (one object, the batch columns), or record "
                    "(the 计算书 in Markdown)")
-      ->transform(CLI::CheckedTransformer(formats));
+      ->transform(CLI::CheckedTransformer(formats))
+      ->option_text("text|json|record");
 }
 
 // The window's three choices when the class was derived from them; none
@@ -172,7 +173,8 @@ int main(int argc, char **argv) {
   batchCommand
       ->add_option("--encoding", batchOptions.Encoding,
                    "the input's encoding; by default UTF-8, or GB18030 when it is not valid UTF-8")
-      ->transform(CLI::CheckedTransformer(encodings, CLI::ignore_case));
+      ->transform(CLI::CheckedTransformer(encodings, CLI::ignore_case))
+      ->option_text("utf-8|gb18030");
   batchCommand->add_flag("--bom", batchOptions.Bom,
                          "start the output with a UTF-8 byte-order mark, for spreadsheet programs");
   batchCommand->footer(BatchHelp);
