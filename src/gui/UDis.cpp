@@ -19,6 +19,7 @@
 #include "UCal.h"
 #include "UDisLayout.h"
 #include "UGrid.h"
+#include "URecordCopy.h"
 #include "report.h"
 
 std::function<bool(const QUrl &)> OpenMailLink = &QDesktopServices::openUrl;
@@ -89,6 +90,7 @@ TfrmDis::TfrmDis(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStays
   resize(ClientWidth, ClientHeight);
   SetTabOrder();
   ConnectHandlers();
+  FRecordCopy = new TRecordCopy(this, {edQe, edL, edLReal, cbbSourceType, rgOther, rgThree, rgQS});
   WatchCreditsPanel();
   Guarded([this] { FormCreate(); });
 }
@@ -326,6 +328,7 @@ void TfrmDis::ComputeDistance() {
   SetBoxText(edLReal, Calculator->GradedDistanceText());
   ShowCoefficients();
   SetBoxText(edN, CountToText(Calculator->Iterations()));
+  FRecordCopy->Keep(TDirection::Distance);
 }
 
 void TfrmDis::BitBtn1Click() {
@@ -340,6 +343,7 @@ void TfrmDis::BitBtn2Click() {
   SetBoxText(edLReal, Calculator->GradedDistanceText());
   ShowCoefficients();
   SetBoxText(edN, CountToText(Calculator->Iterations()));
+  FRecordCopy->Keep(TDirection::Emission);
 }
 
 void TfrmDis::BitBtn4Click() {

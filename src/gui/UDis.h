@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class TCoefficientGrid;
 class TRadioGroup;
+class TRecordCopy;
 
 // The maker's contact address: the target of both credits links and the
 // address named when a link cannot be opened.
@@ -83,4 +84,5 @@ private:
   QLabel *Label16 = nullptr, *Label19 = nullptr, *Label20 = nullptr, *Label21 = nullptr;
   QLabel *lbMail1 = nullptr, *lbMail2 = nullptr;
   bool FShown = false;
+  TRecordCopy *FRecordCopy = nullptr; // "复制计算书"
 };
