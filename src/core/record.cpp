@@ -60,7 +60,7 @@ std::vector<std::vector<std::string>> InputRows(const TCalcRecord &r) {
   const TKestrin &k = r.Calc;
   std::vector<std::vector<std::string>> rows = {
       {"参数", "符号", "数值", "单位"},
-      {"有害气体无组织排放源所在生产单元占地面积", "S", Number(k.Area()), "m²"},
+      {"有害气体无组织排放源所在生产单元占地面积", "S", r.AreaText, "m²"},
       {"有害气体无组织排放源所在生产单元等效半径", "r", Number(k.Radius()), "m"},
       {"排放浓度限值", "Cm", Number(k.Cm()), "mg/m³(N)"},
       {"近五年平均风速", "V", Number(k.WindSpeed()), "m/s"},
@@ -248,6 +248,7 @@ TCalcRecord MakeRecord(const TKestrin &calc, TDirection direction,
   record.Calc = calc;
   record.Choices = choices;
   record.Date = date;
+  record.AreaText = Number(calc.Area());
   if (direction == TDirection::Distance)
     record.Check = CheckGradedDistance(calc);
   return record;

@@ -50,6 +50,10 @@ struct TCalcRecord {
   std::optional<TClassChoices> Choices; // empty: the class was given directly
   TGradeCheck Check;                    // distance only
   TRecordDate Date;
+  // S as the record quotes it: the calculator's by default. The window
+  // computes with the area derived from the radius box (100 becomes
+  // 99.9999999999999), so it quotes the area box instead.
+  std::string AreaText;
 };
 
 // The record of a successful computation held by calc.

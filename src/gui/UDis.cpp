@@ -90,7 +90,8 @@ TfrmDis::TfrmDis(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStays
   resize(ClientWidth, ClientHeight);
   SetTabOrder();
   ConnectHandlers();
-  FRecordCopy = new TRecordCopy(this, {edQe, edL, edLReal, cbbSourceType, rgOther, rgThree, rgQS});
+  FRecordCopy =
+      new TRecordCopy(this, {edS, edQe, edL, edLReal, cbbSourceType, rgOther, rgThree, rgQS});
   WatchCreditsPanel();
   Guarded([this] { FormCreate(); });
 }

@@ -1,5 +1,6 @@
 #include "URecordCopy.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -12,6 +13,12 @@
 #include "UDisLayout.h"
 #include "report.h"
 
+namespace {
+
+const QKeySequence CopyKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+
+} // namespace
+
 TRecordCopy::TRecordCopy(QWidget *window, const TControls &controls)
     : QObject(window), F(controls) {
   for (QLineEdit *box : {F.edL, F.edLReal, F.edQe}) {
@@ -19,7 +26,7 @@ TRecordCopy::TRecordCopy(QWidget *window, const TControls &controls)
     connect(box, &QWidget::customContextMenuRequested, this,
             [this, box](const QPoint &position) { ShowMenu(box, position); });
   }
-  auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), window);
+  auto *shortcut = new QShortcut(CopyKeys, window);
   connect(shortcut, &QShortcut::activated, this, [this] { Guarded([this] { Copy(); }); });
 }
 
@@ -38,6 +45,9 @@ void TRecordCopy::Keep(TDirection direction) {
   const QDate today = QDate::currentDate();
   FRecord = MakeRecord(*Calculator, direction, ClassChoices(),
                        {today.year(), today.month(), today.day()});
+  // The area as the box gives it (it converted, or the computation would
+  // have failed), not the one derived back from the radius.
+  FRecord->AreaText = ValueToText(TextToValue(F.edS->text().toStdString()));
 }
 
 void TRecordCopy::Copy() const {
@@ -56,7 +66,9 @@ void TRecordCopy::ShowMenu(QLineEdit *box, const QPoint &position) {
   menu->setAttribute(Qt::WA_DeleteOnClose);
   if (box != F.edQe || (FRecord && FRecord->Direction == TDirection::Emission)) {
     menu->addSeparator();
-    menu->addAction(QStringLiteral("复制计算书"), this, [this] { Guarded([this] { Copy(); }); });
+    QAction *copy = menu->addAction(QStringLiteral("复制计算书"), this,
+                                    [this] { Guarded([this] { Copy(); }); });
+    copy->setShortcut(CopyKeys); // shown beside the item, as the box's own items show theirs
   }
   menu->popup(box->mapToGlobal(position));
 }

@@ -20,7 +20,7 @@ class TRecordCopy : public QObject {
 public:
   // The window's controls the record reads or adds its menu item to.
   struct TControls {
-    QLineEdit *edQe, *edL, *edLReal;
+    QLineEdit *edS, *edQe, *edL, *edLReal;
     QComboBox *cbbSourceType;
     TRadioGroup *rgOther, *rgThree, *rgQS;
   };

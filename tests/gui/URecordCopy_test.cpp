@@ -103,8 +103,11 @@ private slots:
       QVERIFY2(Text().contains(TextRow(label, value, unit)), qPrintable(Text()));
       QVERIFY2(Html().contains(HtmlRow(label, value, unit)), qPrintable(Html()));
     }
-    for (const char *row : {"| A | 700 |", "| B | 0.021 |", "| C | 1.85 |", "| D | 0.84 |",
-                            "| 工业企业有害气体无组织排放强度 | Qe | 10 | kg/h |"})
+    for (const char *row :
+         {"| 有害气体无组织排放源所在生产单元占地面积 | S | 100 | m² |",
+          "| 有害气体无组织排放源所在生产单元等效半径 | r | 5.64189583547756 | m |", "| A | 700 |",
+          "| B | 0.021 |", "| C | 1.85 |", "| D | 0.84 |",
+          "| 工业企业有害气体无组织排放强度 | Qe | 10 | kg/h |"})
       QVERIFY2(Text().contains(QString::fromUtf8(row)), row);
     QVERIFY(Html().contains(QStringLiteral("<table border=\"1\"")));
     QVERIFY(Text().contains(QStringLiteral("Ⅰ类。依据：排放同种有害气体的共存的排气筒：有；"
