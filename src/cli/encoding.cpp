@@ -63,7 +63,8 @@ bool IsValidUtf8(std::string_view text) {
 #ifdef _WIN32
 
 bool Gb18030ToUtf8(std::string_view text, std::string &out) {
-  constexpr UINT Gb18030 = 54936;
+  // Without GB18030 (as under Wine) its two-byte part, GBK, still reads.
+  static const UINT Gb18030 = IsValidCodePage(54936) ? 54936 : 936;
   out.clear();
   if (text.empty())
     return true;

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 struct Utf8Case {
@@ -93,6 +97,10 @@ const DecodeCase DecodeCases[] = {
 class DecodeTest : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodeTest, Records) {
+#ifdef _WIN32
+  if (std::string(GetParam().Name).rfind("FourByte", 0) == 0 && !IsValidCodePage(54936))
+    GTEST_SKIP() << "this Windows (or Wine) has no GB18030 code page, only GBK";
+#endif
   TRecordDecoder decoder(GetParam().Encoding);
   std::vector<std::vector<std::string>> got;
   for (const std::vector<std::string> &fields : GetParam().Records) {
