@@ -28,8 +28,9 @@ const char *const BatchHelp = R"(Batch files (kestrin-cli batch):
     class     source class I, II or III (also the characters Ⅰ, Ⅱ, Ⅲ)
     qe        emission rate Qe, kg/h (distance rows)
     distance  distance L, m (emission rows)
-  An empty cell leaves its input unset. Any other column is an error unless
-  named with --keep; empty header cells at the end of the line are ignored.
+  A row may leave the cells of inputs its mode does not use empty. Any other
+  column is an error unless named with --keep (its cells are then copied to
+  the front of the output row); empty header cells at the end are ignored.
   Input is UTF-8, or GB18030 (as spreadsheet programs in a Chinese locale
   save it) when it is not valid UTF-8; output is always UTF-8: the --keep
   columns, then mode, area, radius, cm, wind, class, qe, distance, graded,
