@@ -47,7 +47,7 @@ void TRecordCopy::Keep(TDirection direction) {
                        {today.year(), today.month(), today.day()});
   // The area as the box gives it (it converted, or the computation would
   // have failed), not the one derived back from the radius.
-  FRecord->AreaText = ValueToText(TextToValue(F.edS->text().toStdString()));
+  FRecord->AreaText = ValueToText(StoreDouble(TextToValue(F.edS->text().toStdString())));
 }
 
 void TRecordCopy::Copy() const {
