@@ -19,22 +19,33 @@ std::string Quoted(std::string_view text) {
   return "'" + std::string(text) + "'";
 }
 
-const std::string *Cell(const CsvRecord &record, const Layout &layout, Column column) {
+// The cells of one row as the setters take them, reused from row to row.
+struct RowCells {
+  std::string Text[ColumnCount];
+};
+
+// A cell's text; nullptr for an empty cell that leaves its input unset. An
+// empty cell of a required input (or its column missing) gives the empty
+// text, so its setter fails as an empty box does in the window.
+const std::string *Cell(const CsvRecord &record, const Layout &layout, Column column, bool required,
+                        RowCells &cells) {
   std::size_t p = layout.Position[column];
-  if (p == Absent || record.fields[p].empty())
-    return nullptr;
-  return &record.fields[p];
+  std::string &text = cells.Text[column];
+  text.assign(p == Absent ? std::string_view() : record.Field(p));
+  return text.empty() && !required ? nullptr : &text;
 }
 
-CalcInputs InputsOf(const CsvRecord &record, const Layout &layout) {
+// Required: cm, wind, class, and qe (distance) or distance (emission); the
+// area unless a radius is given.
+CalcInputs InputsOf(const CsvRecord &record, const Layout &layout, bool distance, RowCells &cells) {
   CalcInputs in;
-  in.Area = Cell(record, layout, ColArea);
-  in.Radius = Cell(record, layout, ColRadius);
-  in.Cm = Cell(record, layout, ColCm);
-  in.WindSpeed = Cell(record, layout, ColWind);
-  in.SourceClass = Cell(record, layout, ColClass);
-  in.Qe = Cell(record, layout, ColQe);
-  in.Distance = Cell(record, layout, ColDistance);
+  in.Radius = Cell(record, layout, ColRadius, false, cells);
+  in.Area = Cell(record, layout, ColArea, !in.Radius, cells);
+  in.Cm = Cell(record, layout, ColCm, true, cells);
+  in.WindSpeed = Cell(record, layout, ColWind, true, cells);
+  in.SourceClass = Cell(record, layout, ColClass, true, cells);
+  in.Qe = Cell(record, layout, ColQe, distance, cells);
+  in.Distance = Cell(record, layout, ColDistance, !distance, cells);
   return in;
 }
 
@@ -81,7 +92,7 @@ std::size_t ValueWithoutName(const CsvRecord &record, const Layout &layout) {
 }
 
 // Calculates one row and writes its result; true when the row succeeded.
-bool ProcessRow(const CsvRecord &record, const Layout &layout, CsvWriter &out) {
+bool ProcessRow(const CsvRecord &record, const Layout &layout, CsvWriter &out, RowCells &cells) {
   WriteKept(out, record, layout);
   if (!record.problem.empty()) {
     WriteBadRow(out, {}, record.problem);
@@ -101,24 +112,25 @@ bool ProcessRow(const CsvRecord &record, const Layout &layout, CsvWriter &out) {
   std::string_view mode = record.Field(layout.Position[ColMode]);
   bool distance = mode == "distance";
   if (!distance && mode != "emission") {
-    WriteBadRow(out, mode, "unknown mode " + Quoted(mode) + " (expected distance or emission)");
+    // Not echoed in the mode field, where a text such as "=1+1" would open
+    // as a formula in a spreadsheet; the message starts with a letter.
+    WriteBadRow(out, {}, "unknown mode " + Quoted(mode) + " (expected distance or emission)");
     return false;
   }
   TKestrin calc;
-  try {
-    ApplyInputs(calc, InputsOf(record, layout));
-    if (distance)
-      calc.CalcDistance();
-    else
-      calc.CalcEmission();
-  } catch (const Exception &e) {
-    // The row's report: its fields as the failure left them, and the message.
-    InitNumericEnvironment();
-    WriteResultRow(out, mode, calc, e.Message());
-    return false;
-  }
-  WriteResultRow(out, mode, calc, {});
-  return true;
+  std::string error;
+  bool succeeded = CatchFailure(
+      [&] {
+        ApplyInputs(calc, InputsOf(record, layout, distance, cells));
+        if (distance)
+          calc.CalcDistance();
+        else
+          calc.CalcEmission();
+      },
+      [&error](const Exception &e) { error = e.Message(); });
+  // The row's report: its fields as a failure left them, and the message.
+  WriteResultRow(out, mode, calc, error);
+  return succeeded;
 }
 
 int Fail(std::FILE *err, const std::string &message) {
@@ -129,7 +141,9 @@ int Fail(std::FILE *err, const std::string &message) {
 } // namespace
 
 int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err, const BatchOptions &options) {
-  CsvReader reader(in);
+  CsvWriter writer(out);
+  // A row typed or piped in is answered before the next one is awaited.
+  CsvReader reader(in, [&writer] { writer.Flush(); });
   CsvRecord record;
   TRecordDecoder decoder(options.Encoding);
   if (!reader.Next(record))
@@ -141,21 +155,26 @@ int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err, const BatchOptions &
   if (!problem.empty())
     return Fail(err, problem);
 
-  if (options.Bom)
+  if (options.Bom) // before anything the writer has buffered
     std::fputs("\xEF\xBB\xBF", out);
-  CsvWriter writer(out);
   WriteKept(writer, record, layout);
   for (std::string_view name : OutputColumns)
     writer.Field(name);
   writer.EndRow();
   bool allSucceeded = true;
-  while (reader.Next(record)) {
+  RowCells cells;
+  // Stops at the first failed write: the rest could not be delivered.
+  while (!writer.Failed() && reader.Next(record)) {
     decoder.Decode(record);
-    allSucceeded &= ProcessRow(record, layout, writer);
+    allSucceeded &= ProcessRow(record, layout, writer, cells);
   }
   if (!writer.Flush())
     return Fail(err, "cannot write the output");
   if (reader.ReadFailed())
     return Fail(err, "cannot read the input to its end");
+  if (reader.Stopped())
+    return Fail(err, "stopped at a record longer than " +
+                         std::to_string(CsvReader::MaxRecordBytes) +
+                         " bytes; the rest of the input was not read");
   return allSucceeded ? ExitOk : ExitFailure;
 }

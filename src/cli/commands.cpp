@@ -34,15 +34,12 @@ void PrintCoefficientsAndBands(std::FILE *out, const TKestrin &calc) {
 // Applies the inputs and runs one computation; false (message printed) on failure.
 template <typename Compute>
 bool Calculate(TKestrin &calc, const CalcInputs &inputs, std::FILE *err, Compute compute) {
-  try {
-    ApplyInputs(calc, inputs);
-    compute(calc);
-    return true;
-  } catch (const Exception &e) {
-    InitNumericEnvironment();
-    std::fprintf(err, "kestrin-cli: %s\n", e.Message().c_str());
-    return false;
-  }
+  return CatchFailure(
+      [&] {
+        ApplyInputs(calc, inputs);
+        compute(calc);
+      },
+      [err](const Exception &e) { std::fprintf(err, "kestrin-cli: %s\n", e.Message().c_str()); });
 }
 
 } // namespace

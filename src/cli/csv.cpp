@@ -1,6 +1,12 @@
 #include "csv.h"
 
+#include <cerrno>
 #include <cstring>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -20,15 +26,46 @@ bool NeedsQuotes(std::string_view text) {
   return false;
 }
 
+// One read of what is there, up to `size` bytes. Unlike fread, which waits
+// until the whole size has arrived, this returns a row that comes alone on a
+// pipe or from a terminal at once. Streams without a descriptor (in memory)
+// have all their bytes at hand and use fread.
+std::size_t ReadSome(std::FILE *in, char *buffer, std::size_t size, bool &failed) {
+#ifdef _WIN32
+  int fd = _fileno(in);
+#else
+  int fd = fileno(in);
+#endif
+  if (fd < 0) {
+    std::size_t n = std::fread(buffer, 1, size, in);
+    failed = std::ferror(in) != 0;
+    return n;
+  }
+  for (;;) {
+#ifdef _WIN32
+    int n = _read(fd, buffer, static_cast<unsigned>(size));
+#else
+    ssize_t n = read(fd, buffer, size);
+#endif
+    if (n >= 0)
+      return static_cast<std::size_t>(n);
+    if (errno != EINTR) {
+      failed = true;
+      return 0;
+    }
+  }
+}
+
 } // namespace
 
 bool CsvReader::Fill() {
   if (FEof || FReadFailed)
     return false;
+  if (FBeforeWait)
+    FBeforeWait();
   FPos = 0;
-  FEnd = std::fread(FBuffer.data(), 1, FBuffer.size(), FIn);
+  FEnd = ReadSome(FIn, FBuffer.data(), FBuffer.size(), FReadFailed);
   if (FEnd == 0) {
-    FReadFailed = std::ferror(FIn) != 0;
     FEof = true;
     return false;
   }
@@ -50,28 +87,22 @@ int CsvReader::Get() {
   return c;
 }
 
-bool CsvReader::TooLong(CsvRecord &record) const {
+// Once a record passes the limit it ends there and reading stops.
+bool CsvReader::TooLong(CsvRecord &record) {
   if (FRecordBytes <= MaxRecordBytes)
     return false;
-  if (record.problem.empty())
-    record.problem = "record longer than " + std::to_string(MaxRecordBytes) + " bytes";
+  record.problem = "record longer than " + std::to_string(MaxRecordBytes) + " bytes";
+  FStopped = true;
   return true;
 }
 
 void CsvReader::Append(CsvRecord &record, const char *begin, std::size_t n) {
-  if (!TooLong(record))
-    record.fields[record.count - 1].append(begin, n);
+  record.text.append(begin, n);
 }
 
 void CsvReader::StartField(CsvRecord &record) {
-  // An overlong record keeps reusing its last field rather than growing.
-  if (record.count > 0 && TooLong(record)) {
-    record.fields[record.count - 1].clear();
-    return;
-  }
-  if (record.count == record.fields.size())
-    record.fields.emplace_back();
-  record.fields[record.count++].clear();
+  record.starts.push_back(static_cast<std::uint32_t>(record.text.size()));
+  record.count = record.starts.size();
 }
 
 bool CsvReader::Next(CsvRecord &record) {
@@ -90,10 +121,12 @@ bool CsvReader::Next(CsvRecord &record) {
 
 // Reads one record; `empty` tells whether the line held nothing at all.
 bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
+  record.text.clear();
+  record.starts.clear();
   record.count = 0;
   record.problem.clear();
   FRecordBytes = 0;
-  if (Peek() == EOF)
+  if (FStopped || Peek() == EOF)
     return false;
   StartField(record);
   auto problem = [&record](const char *what) {
@@ -116,9 +149,11 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
       }
       if (i > start) {
         FRecordBytes += i - start;
-        Append(record, FBuffer.data() + start, i - start);
         FPos = i;
         empty = false;
+        if (TooLong(record))
+          return true;
+        Append(record, FBuffer.data() + start, i - start);
       }
     }
     int c = Get();
@@ -127,9 +162,11 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
         problem("a quoted field is not closed");
       return !FReadFailed;
     }
-    if (c == '\r' && state != State::Quoted && Peek() == '\n')
-      continue; // CRLF line end
-    if (c == '\n' && state != State::Quoted)
+    // CR, LF or CRLF ends a line: the LF of a CRLF reads as an empty line,
+    // which is skipped.
+    if ((c == '\n' || c == '\r') && state != State::Quoted)
+      return true;
+    if (TooLong(record))
       return true;
     empty = false;
     char ch = static_cast<char>(c);
@@ -195,10 +232,12 @@ void CsvWriter::EndRow() {
     Flush();
 }
 
+// After a failed write nothing more is written: the caller stops.
 bool CsvWriter::Flush() {
-  if (!FBuffer.empty()) {
-    std::fwrite(FBuffer.data(), 1, FBuffer.size(), FOut);
-    FBuffer.clear();
-  }
-  return std::fflush(FOut) == 0 && std::ferror(FOut) == 0;
+  if (!FFailed && !FBuffer.empty())
+    FFailed = std::fwrite(FBuffer.data(), 1, FBuffer.size(), FOut) != FBuffer.size();
+  FBuffer.clear();
+  if (!FFailed)
+    FFailed = std::fflush(FOut) != 0 || std::ferror(FOut) != 0;
+  return !FFailed;
 }

@@ -1,49 +1,63 @@
 // Streaming CSV as spreadsheet programs write it (RFC 4180): comma
 // separated, fields optionally in double quotes with "" for a quote inside,
-// line breaks inside quoted fields, LF or CRLF line ends, an optional UTF-8
-// byte-order mark. Both sides keep a fixed amount of memory however long the
-// input is.
+// line breaks inside quoted fields, LF, CRLF or CR line ends, an optional
+// UTF-8 byte-order mark. Both sides keep a fixed amount of memory however
+// long the input is.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// One input record. The field strings are reused from record to record so
-// that reading allocates nothing once the longest record has been seen.
+// One input record: its fields one after another in a single text, so that
+// the memory held is that of the longest record read, however the fields of
+// earlier records were laid out.
 struct CsvRecord {
-  std::vector<std::string> fields; // only the first `count` are in use
-  std::size_t count = 0;
+  std::string text;
+  std::vector<std::uint32_t> starts; // where each field begins in text
+  std::size_t count = 0;             // the number of fields
   // Why the record cannot be trusted (bad quoting, too long); empty when fine.
   std::string problem;
 
-  std::string_view Field(std::size_t i) const { return fields[i]; }
+  std::string_view Field(std::size_t i) const {
+    std::size_t end = i + 1 < count ? starts[i + 1] : text.size();
+    return std::string_view(text).substr(starts[i], end - starts[i]);
+  }
 };
 
 class CsvReader {
 public:
-  // A record longer than this is reported as a problem instead of being held.
+  // A record longer than this is reported as a problem, and reading stops
+  // there: the rest of such a line (an endless one, say) is never awaited.
   static constexpr std::size_t MaxRecordBytes = 1 << 20;
 
-  explicit CsvReader(std::FILE *in) : FIn(in) {}
+  // beforeWait, when given, runs before each read from `in`, which may wait
+  // for more input (a pipe, a terminal).
+  explicit CsvReader(std::FILE *in, std::function<void()> beforeWait = {})
+      : FIn(in), FBeforeWait(std::move(beforeWait)) {}
 
   // Reads the next record, skipping empty lines. False at the end of the
-  // input or when reading failed (see ReadFailed).
+  // input, after an overlong record (see Stopped) or when reading failed
+  // (see ReadFailed).
   bool Next(CsvRecord &record);
   bool ReadFailed() const { return FReadFailed; }
+  bool Stopped() const { return FStopped; }
 
 private:
   int Peek();
   int Get();
   bool Fill();
-  bool TooLong(CsvRecord &record) const;
+  bool TooLong(CsvRecord &record);
   void Append(CsvRecord &record, const char *begin, std::size_t n);
   void StartField(CsvRecord &record);
   bool ReadRecord(CsvRecord &record, bool &empty);
 
   std::FILE *FIn;
+  std::function<void()> FBeforeWait;
   std::vector<char> FBuffer = std::vector<char>(1 << 16);
   std::size_t FPos = 0;
   std::size_t FEnd = 0;
@@ -51,6 +65,7 @@ private:
   bool FStarted = false;
   bool FEof = false;
   bool FReadFailed = false;
+  bool FStopped = false;
 };
 
 // Writes records to a stream through a large buffer; fields holding a comma,
@@ -64,8 +79,9 @@ public:
 
   void Field(std::string_view text);
   void EndRow();
-  // Hands the buffer to the stream; false when the stream reported an error.
+  // Hands the buffer to the stream; false when this or an earlier write failed.
   bool Flush();
+  bool Failed() const { return FFailed; }
 
 private:
   static constexpr std::size_t FlushAt = 1 << 18;
@@ -73,4 +89,5 @@ private:
   std::FILE *FOut;
   std::string FBuffer;
   bool FRowStarted = false;
+  bool FFailed = false;
 };

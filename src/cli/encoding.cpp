@@ -18,13 +18,6 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
-bool RecordIsAscii(const CsvRecord &record) {
-  for (std::size_t i = 0; i < record.count; ++i)
-    if (!IsAscii(record.Field(i)))
-      return false;
-  return true;
-}
-
 bool RecordIsUtf8(const CsvRecord &record) {
   for (std::size_t i = 0; i < record.count; ++i)
     if (!IsValidUtf8(record.Field(i)))
@@ -110,22 +103,38 @@ bool Gb18030ToUtf8(std::string_view text, std::string &out) {
 #endif
 
 void TRecordDecoder::Decode(CsvRecord &record) {
-  if (RecordIsAscii(record))
+  if (IsAscii(record.text))
     return;
   if (FEncoding == TEncoding::Auto)
     FEncoding = RecordIsUtf8(record) ? TEncoding::Utf8 : TEncoding::Gb18030;
-  for (std::size_t i = 0; i < record.count; ++i) {
-    std::string &field = record.fields[i];
-    if (IsAscii(field))
-      continue;
-    const bool utf8 = FEncoding == TEncoding::Utf8;
-    if (utf8 ? IsValidUtf8(field) : Gb18030ToUtf8(field, FBuffer)) {
-      if (!utf8)
-        field.swap(FBuffer);
-    } else if (record.problem.empty()) {
-      // The output is UTF-8 whatever comes in; a field that is not text stays out.
+  // The output is UTF-8 whatever comes in: a field that is not text in the
+  // encoding gives its record a problem, so it is never written.
+  const auto notText = [&record](std::size_t i, const char *encoding) {
+    if (record.problem.empty())
       record.problem =
-          "field " + std::to_string(i + 1) + " is not " + (utf8 ? "UTF-8" : "GB18030") + " text";
+          "field " + std::to_string(i + 1) + " is not " + std::string(encoding) + " text";
+  };
+  if (FEncoding == TEncoding::Utf8) {
+    for (std::size_t i = 0; i < record.count; ++i)
+      if (!IsValidUtf8(record.Field(i)))
+        notText(i, "UTF-8");
+    return;
+  }
+  // The decoded fields go into a second record text, swapped in at the end.
+  FText.clear();
+  FStarts.clear();
+  for (std::size_t i = 0; i < record.count; ++i) {
+    const std::string_view field = record.Field(i);
+    FStarts.push_back(static_cast<std::uint32_t>(FText.size()));
+    if (IsAscii(field)) {
+      FText += field;
+    } else if (Gb18030ToUtf8(field, FField)) {
+      FText += FField;
+    } else {
+      notText(i, "GB18030");
+      FText += field;
     }
   }
+  record.text.swap(FText);
+  record.starts.swap(FStarts);
 }

@@ -3,8 +3,10 @@
 // UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "csv.h"
 
@@ -32,5 +34,6 @@ public:
 
 private:
   TEncoding FEncoding;
-  std::string FBuffer;
+  std::string FText, FField; // reused from record to record
+  std::vector<std::uint32_t> FStarts;
 };

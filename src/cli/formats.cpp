@@ -59,22 +59,17 @@ Json JsonOf(TDirection direction, const TKestrin &calc, const std::string &error
 
 // Applies the inputs and computes; the failure's message, or "".
 std::string Compute(TKestrin &calc, const CalcInputs &inputs, TDirection direction) {
-  try {
-    ApplyInputs(calc, inputs);
-    if (direction == TDirection::Distance)
-      calc.CalcDistance();
-    else
-      calc.CalcEmission();
-    return {};
-  } catch (const Exception &e) {
-    InitNumericEnvironment();
-    return e.Message();
-  }
-}
-
-bool Write(std::FILE *out, const std::string &text) {
-  std::fwrite(text.data(), 1, text.size(), out);
-  return std::fflush(out) == 0 && std::ferror(out) == 0;
+  std::string error;
+  CatchFailure(
+      [&] {
+        ApplyInputs(calc, inputs);
+        if (direction == TDirection::Distance)
+          calc.CalcDistance();
+        else
+          calc.CalcEmission();
+      },
+      [&error](const Exception &e) { error = e.Message(); });
+  return error;
 }
 
 } // namespace
@@ -114,9 +109,6 @@ int RunFormatted(TDirection direction, const CalcInputs &inputs,
     text = RecordMarkdown(MakeRecord(calc, direction, choices, RecordDateNow()));
   if (!error.empty())
     std::fprintf(err, "kestrin-cli: %s\n", error.c_str());
-  if (!Write(out, text)) {
-    std::fprintf(err, "kestrin-cli: cannot write the output\n");
-    return ExitUsage;
-  }
+  std::fwrite(text.data(), 1, text.size(), out);
   return error.empty() ? ExitOk : ExitFailure;
 }

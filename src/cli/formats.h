@@ -15,8 +15,8 @@ enum class TOutputFormat { Text, Json, Record };
 // ValueToText's digits), the failure's fields and `error` when it failed,
 // and for a distance the emission allowed at the graded distance.
 // Record: the 计算书 as Markdown; nothing on standard output on failure.
-// Returns ExitOk, ExitFailure (message also on `err`), or ExitUsage when
-// the output could not be written.
+// Returns ExitOk or ExitFailure (message also on `err`); whether `out`
+// took it all is the caller's to check, as for the text output.
 int RunFormatted(TDirection direction, const CalcInputs &inputs,
                  std::optional<TClassChoices> choices, TOutputFormat format, std::FILE *out,
                  std::FILE *err);

@@ -9,14 +9,6 @@
 
 #include "UCal.h"
 
-// A source-class text that is none of I, II, III (or Ⅰ, Ⅱ, Ⅲ).
-class ESourceClassError : public Exception {
-public:
-  explicit ESourceClassError(std::string_view text)
-      : Exception("'" + std::string(text) + "' is not a valid source class") {}
-  const char *ClassName() const override { return "ESourceClassError"; }
-};
-
 // Each input is absent (nullptr) or a text to hand to its setter.
 struct CalcInputs {
   const std::string *Area = nullptr;

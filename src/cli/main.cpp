@@ -6,6 +6,7 @@
 // (stacks yes) or --basis acute|chronic (stacks no); distance and emission
 // take --format text|json|record.
 #include <cstdio>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <string>
@@ -63,16 +64,21 @@ void AddCalcOptions(CLI::App *command, CalcOptions &o) {
   command->add_option("--wind", o.Wind, "five-year average wind speed V, m/s")->required();
   o.ClassOption = command->add_option("--class", o.Class, "pollution-source class I, II or III")
                       ->check(CLI::IsMember({"I", "II", "III", "\u2160", "\u2161", "\u2162"}));
-  o.StacksOption =
-      command->add_option("--stacks", o.Stacks, "organised stacks of the pollutant: yes|no")
-          ->check(CLI::IsMember({"yes", "no"}))
-          ->excludes(o.ClassOption);
+  o.StacksOption = command
+                       ->add_option("--stacks", o.Stacks,
+                                    "stacks emitting the same gas beside the source: yes|no")
+                       ->check(CLI::IsMember({"yes", "no"}))
+                       ->excludes(o.ClassOption);
   o.ShareOption =
-      command->add_option("--share", o.Share, "with stacks: fugitive share above|within 1/3")
+      command
+          ->add_option("--share", o.Share,
+                       "with stacks: their emission above|within 1/3 of the rate allowed them")
           ->check(CLI::IsMember({"above", "within"}))
           ->excludes(o.ClassOption);
   o.BasisOption =
-      command->add_option("--basis", o.Basis, "without stacks: limit basis acute|chronic")
+      command
+          ->add_option("--basis", o.Basis,
+                       "without stacks: allowed concentration set by acute|chronic effects")
           ->check(CLI::IsMember({"acute", "chronic"}))
           ->excludes(o.ClassOption);
   const std::map<std::string, TOutputFormat> formats{{"text", TOutputFormat::Text},
@@ -126,6 +132,17 @@ CalcInputs InputsOf(const CalcOptions &o, const std::string &classText) {
   in.WindSpeed = &o.Wind;
   in.SourceClass = &classText;
   return in;
+}
+
+// A result that could not be written (a full disk, a closed output) is a
+// failure, never success.
+int Delivered(int status) {
+  std::cout.flush();
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || !std::cout) {
+    std::fputs("kestrin-cli: cannot write the output\n", stderr);
+    return ExitUsage;
+  }
+  return status;
 }
 
 int RunBatchFile(const std::string &path, const BatchOptions &options) {
@@ -188,18 +205,18 @@ int main(int argc, char **argv) {
     else if (*emissionCommand)
       classText = SourceClassText(emission);
   } catch (const CLI::ParseError &e) {
-    return app.exit(e) == 0 ? ExitOk : ExitUsage;
+    return Delivered(app.exit(e) == 0 ? ExitOk : ExitUsage);
   }
 
   if (*distanceCommand) {
     CalcInputs in = InputsOf(distance, classText);
     in.Qe = &distance.Qe;
-    return RunCalculation(TDirection::Distance, distance, in);
+    return Delivered(RunCalculation(TDirection::Distance, distance, in));
   }
   if (*emissionCommand) {
     CalcInputs in = InputsOf(emission, classText);
     in.Distance = &emission.Distance;
-    return RunCalculation(TDirection::Emission, emission, in);
+    return Delivered(RunCalculation(TDirection::Emission, emission, in));
   }
   return RunBatchFile(batchFile, batchOptions);
 }

@@ -6,20 +6,30 @@ TKestrin *Calculator = nullptr;
 
 namespace {
 
-const Extended Pi = 3.14159265358979323846L;
 const Extended Golden = 0.618L;
 const Extended GoldenPlusOne = 1.618L;
 
 // A[distance band][wind band][source class]
-const double TableA[3][3][3] = {
+constexpr double TableA[3][3][3] = {
     {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
     {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
     {{80, 80, 80}, {380, 250, 190}, {290, 190, 140}},
 };
 // B, C, D[distance band][wind flag]
-const double TableB[3][2] = {{0.01, 0.021}, {0.015, 0.036}, {0.015, 0.036}};
-const double TableC[3][2] = {{1.85, 1.85}, {1.79, 1.77}, {1.79, 1.77}};
-const double TableD[3][2] = {{0.78, 0.84}, {0.78, 0.84}, {0.57, 0.76}};
+constexpr double TableB[3][2] = {{0.01, 0.021}, {0.015, 0.036}, {0.015, 0.036}};
+constexpr double TableC[3][2] = {{1.85, 1.85}, {1.79, 1.77}, {1.79, 1.77}};
+constexpr double TableD[3][2] = {{0.78, 0.84}, {0.78, 0.84}, {0.57, 0.76}};
+
+// EmissionAt takes the logarithm of L once for both powers, which gives
+// RaiseToPower's digits only when no exponent is a whole number.
+constexpr bool NoWholeNumber(const double (&table)[3][2]) {
+  for (const auto &row : table)
+    for (double x : row)
+      if (static_cast<long long>(x) == x)
+        return false;
+  return true;
+}
+static_assert(NoWholeNumber(TableC) && NoWholeNumber(TableD));
 
 // The smallest multiple of step above L, or L itself when it is one.
 Extended RoundUpToStep(Extended L, Extended step) {
@@ -106,16 +116,26 @@ void TKestrin::DistanceBandFromQe() {
 // ---- The model -------------------------------------------------------------------
 
 // Q(L) = Cm * sqrt(B*L^C + 0.25*S/pi) * L^D / A, at extended precision,
-// rounded to double only at the end.
+// rounded to double only at the end. The order of the operations is fixed:
+// extended arithmetic is not associative, and only this order (L^C*B, then
+// 0.25*S/pi, the root of their sum, then L^D*s/A*Cm) reproduces the
+// reference digits to the last one.
 double TKestrin::EmissionAt(double L) const {
-  // Step 1: p = L^C * B.
-  Extended p = RaiseToPower(L, FC) * FB;
-  // Step 2: q = 0.25 * S / pi.
+  // C and D are never whole numbers (checked where the tables are), so for
+  // L > 0 RaiseToPower would take both powers as e^(x*ln L): ln L once does.
+  Extended powerC, powerD;
+  if (L > 0) {
+    Extended lnL = CheckedLn(L);
+    powerC = PowerFromLn(FC, lnL);
+    powerD = PowerFromLn(FD, lnL);
+  } else {
+    powerC = RaiseToPower(L, FC);
+    powerD = RaiseToPower(L, FD);
+  }
+  Extended p = powerC * FB;
   Extended q = CheckedDivide(0.25L * FArea, Pi);
-  // Step 3: s = sqrt(p + q).
   Extended s = CheckedSqrt(p + q);
-  // Step 4: L^D * s / A * Cm.
-  return StoreDouble(CheckedDivide(RaiseToPower(L, FD) * s, FA) * FCm);
+  return StoreDouble(CheckedDivide(powerD * s, FA) * FCm);
 }
 
 double TKestrin::GradeDistance() {
@@ -148,15 +168,18 @@ double TKestrin::CalcDistance() {
   FIterations = 1;
   double Q = EmissionAt(FDistance);
   // Step 4: golden-ratio steps until |Q - Qe| / Qe is within the tolerance.
+  // The steps shrink geometrically; when they are down to one unit in the
+  // last place of L while L is still short of the tolerance, L creeps by an
+  // ulp per evaluation and never arrives, and a step that leaves L in place
+  // (Cm < 0 can give one) would repeat for ever. The bound ends both.
   while (std::fabs(CheckedDivide(Extended(Q) - FQe, FQe)) > FTolerance) {
+    if (FIterations == MaxSearchEvaluations)
+      throw ESearchNotConverged(FIterations);
     double L = FDistance;
     double t = StoreDouble(std::fabs(Extended(b) - L));
     b = L;
     Extended next = Q > FQe ? L - Golden * t : L + CheckedDivide(Golden * t * FQe, Q);
     FDistance = StoreDouble(next);
-    // A step that leaves L in place would repeat forever.
-    if (FDistance == L)
-      throw ESearchStalled();
     ++FIterations;
     Q = EmissionAt(FDistance);
   }

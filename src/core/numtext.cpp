@@ -82,14 +82,6 @@ Extended CheckedMultiply(Extended a, Extended b) {
   return r;
 }
 
-Extended CheckedLn(Extended x) {
-  if (std::isnan(x) || x < 0)
-    throw EInvalidOp();
-  if (x == 0)
-    throw EZeroDivide();
-  return std::log(x);
-}
-
 // Step 3 of RaiseToPower: repeated squaring, lowest bit first.
 Extended IntegerPower(Extended base, Extended exponent) {
   auto n = static_cast<unsigned long>(std::fabs(exponent));
@@ -107,6 +99,21 @@ Extended IntegerPower(Extended base, Extended exponent) {
 
 } // namespace
 
+Extended CheckedLn(Extended x) {
+  if (std::isnan(x) || x < 0)
+    throw EInvalidOp();
+  if (x == 0)
+    throw EZeroDivide();
+  return std::log(x);
+}
+
+Extended PowerFromLn(Extended exponent, Extended lnBase) {
+  Extended r = std::exp(CheckedMultiply(exponent, lnBase));
+  if (std::isinf(r))
+    throw EOverflow();
+  return r;
+}
+
 Extended RaiseToPower(Extended base, Extended exponent) {
   if (std::isnan(base) || std::isnan(exponent))
     throw EInvalidOp();
@@ -116,11 +123,7 @@ Extended RaiseToPower(Extended base, Extended exponent) {
     return 0;
   if (std::trunc(exponent) == exponent && std::fabs(exponent) <= INT32_MAX)
     return IntegerPower(base, exponent);
-  Extended power = CheckedMultiply(exponent, CheckedLn(base));
-  Extended r = std::exp(power);
-  if (std::isinf(r))
-    throw EOverflow();
-  return r;
+  return PowerFromLn(exponent, CheckedLn(base));
 }
 
 Extended WholePart(Extended x) {
@@ -153,6 +156,11 @@ Digits SignificantDigits(Extended v) {
         '\0';
   else
     std::snprintf(buf, sizeof buf, "%.17Le", v);
+  // Both write the magnitude (v is never negative here) as
+  //   d.ddddddddddddddddde[+-]X      d at [0], the point at [1] (whatever
+  //   0 1 2             19 20       the C locale makes it), 17 digits at
+  // [2..18], 'e' at [19] and the signed exponent X of d.ddd * 10^X from [20].
+  // The 18 digits are [0] and [2..18]; as 0.ddd * 10^E, E is X + 1.
   Digits r{};
   char raw[18];
   raw[0] = buf[0];

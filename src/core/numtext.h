@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 using Extended = long double;
 
@@ -27,6 +28,9 @@ char DecimalMarkOfLocale(const char *localeName);
 // Resets the floating-point environment: round to nearest, 64-bit
 // significand, all status flags clear. Run at start-up and after a failure.
 void InitNumericEnvironment();
+
+// Pi at extended precision, for the area-radius pair and the model.
+constexpr Extended Pi = 3.14159265358979323846L;
 
 // ---- Failure classes ------------------------------------------------------
 
@@ -77,6 +81,37 @@ public:
   const char *ClassName() const override { return "EOverflow"; }
 };
 
+// A source-class text that is none of I, II, III (or Ⅰ, Ⅱ, Ⅲ).
+class ESourceClassError : public Exception {
+public:
+  explicit ESourceClassError(std::string_view text)
+      : Exception("'" + std::string(text) + "' is not a valid source class") {}
+  const char *ClassName() const override { return "ESourceClassError"; }
+};
+
+// The distance search ended without meeting its tolerance (see CalcDistance).
+class ESearchNotConverged : public Exception {
+public:
+  explicit ESearchNotConverged(std::int32_t evaluations)
+      : Exception("Distance search did not converge: no distance met the tolerance within " +
+                  std::to_string(evaluations) + " evaluations") {}
+  const char *ClassName() const override { return "ESearchNotConverged"; }
+};
+
+// Runs action; a failure ends it there, the numeric environment is reset for
+// the next computation, and the failure goes to report. True when action
+// succeeded. The one place where failures are caught.
+template <typename Action, typename Report> bool CatchFailure(Action &&action, Report &&report) {
+  try {
+    action();
+    return true;
+  } catch (const Exception &failure) {
+    InitNumericEnvironment();
+    report(failure);
+    return false;
+  }
+}
+
 // ---- Number text ----------------------------------------------------------
 
 // General format, 15 significant digits, rounded half up on the magnitude;
@@ -113,6 +148,12 @@ Extended RaiseToPower(Extended base, Extended exponent);
 
 Extended WholePart(Extended x);    // truncation toward zero: -3.7 -> -3
 Extended FractionPart(Extended x); // x - WholePart(x): -3.75 -> -0.75
+
+// ln x: EInvalidOp for x < 0, EZeroDivide for x = 0.
+Extended CheckedLn(Extended x);
+// e^(exponent * lnBase), RaiseToPower's last step for a base whose logarithm
+// is known: EOverflow beyond the extended range.
+Extended PowerFromLn(Extended exponent, Extended lnBase);
 
 // a / b: EZeroDivide for nonzero/0, EInvalidOp for 0/0.
 Extended CheckedDivide(Extended a, Extended b);

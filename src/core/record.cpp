@@ -212,21 +212,19 @@ void HtmlTable(std::string &out, const std::vector<std::vector<std::string>> &ro
 TGradeCheck CheckGradedDistance(const TKestrin &calc) {
   TGradeCheck check;
   TKestrin at = calc;
-  try {
-    // Through the text the window would show, as 计算源强 would read it.
-    at.SetDistance(calc.GradedDistanceText());
-    check.AllowedQe = at.CalcEmission();
-    check.Holds = !(check.AllowedQe < calc.Qe());
-    if (!check.Holds) {
-      at.SetDistance(ValueToText(static_cast<Extended>(calc.GradedDistance()) + 1));
-      check.NextStep = at.GradedDistance();
-    }
-    check.Done = true;
-  } catch (const Exception &e) {
-    // Only the check failed; the computation it checks stands.
-    InitNumericEnvironment();
-    check.Message = e.Message();
-  }
+  // Only the check can fail here; the computation it checks stands.
+  check.Done = CatchFailure(
+      [&] {
+        // Through the text the window would show, as 计算源强 would read it.
+        at.SetDistance(calc.GradedDistanceText());
+        check.AllowedQe = at.CalcEmission();
+        check.Holds = !(check.AllowedQe < calc.Qe());
+        if (!check.Holds) {
+          at.SetDistance(ValueToText(static_cast<Extended>(calc.GradedDistance()) + 1));
+          check.NextStep = at.GradedDistance();
+        }
+      },
+      [&check](const Exception &e) { check.Message = e.Message(); });
   return check;
 }
 

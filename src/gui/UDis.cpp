@@ -26,7 +26,6 @@ std::function<bool(const QUrl &)> OpenMailLink = &QDesktopServices::openUrl;
 
 namespace {
 
-constexpr Extended Pi = 3.14159265358979323846L;
 constexpr QRgb LinkColor = 0xFF0000FF;
 constexpr QRgb HighlightColor = 0xFFFF0000;
 constexpr QRgb HighlightBackground = 0xFFFFFF00;

@@ -33,7 +33,6 @@ QMessageBox *CreateStopBox(const QString &caption, const QString &text, QWidget 
 } // namespace
 
 void ReportError(const Exception &failure) {
-  InitNumericEnvironment();
   if (QWidget *grabber = QWidget::mouseGrabber())
     grabber->releaseMouse();
   // Parented to the active window, the box opens on that window's monitor;

@@ -17,19 +17,14 @@ inline const QString ApplicationTitle = QStringLiteral("卫生防护距离");
 //   "距离" -> "距离."   "" -> ""
 QString ReportText(const QString &message);
 
-// Shows a failure that ended an event handler: re-initialises the numeric
-// environment, releases any mouse grab, and shows the application-modal
-// critical box captioned with ApplicationTitle. Called only by Guarded.
+// Shows a failure that ended an event handler: releases any mouse grab and
+// shows the application-modal critical box captioned with ApplicationTitle.
+// Called only by Guarded, after the numeric environment has been reset.
 void ReportError(const Exception &failure);
 
-// Runs an event handler; a failure ends it there and is reported. The only
-// place that catches.
+// Runs an event handler; a failure ends it there and is reported.
 template <typename Handler> void Guarded(Handler &&handler) {
-  try {
-    handler();
-  } catch (const Exception &failure) {
-    ReportError(failure);
-  }
+  CatchFailure(handler, ReportError);
 }
 
 // Modal error dialog: caption "Error", error icon, word-wrapped message, one

@@ -2,6 +2,9 @@
 // they leave behind, bands, grading and the setters' invariants.
 #include "UCal.h"
 
+#include <cmath>
+#include <cstdio>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -22,6 +25,12 @@ void Feed(TKestrin &k, const Inputs &in) {
   k.SetWindSpeed(in.wind);
   k.SetSourceClass(in.sourceClass);
   k.SetQe(in.qe);
+}
+
+// A row's inputs, for the trace of a failing row.
+std::string Describe(const Inputs &in) {
+  return std::string("S ") + in.area + " Cm " + in.cm + " V " + in.wind + " class " +
+         std::to_string(in.sourceClass) + " Qe " + in.qe;
 }
 
 std::string Coefficients(const TKestrin &k) {
@@ -67,6 +76,7 @@ TEST_F(Calc, DistanceWorkedExamples) {
        26},
   };
   for (const Row &row : rows) {
+    SCOPED_TRACE(Describe(row.in));
     TKestrin k;
     Feed(k, row.in);
     EXPECT_EQ(ValueToText(k.CalcDistance()), row.distance) << "Qe " << row.in.qe;
@@ -87,6 +97,9 @@ TEST_F(Calc, StartUpRadiusGivesTheSameDistance) {
   EXPECT_EQ(k.Iterations(), 23);
 }
 
+const char *const NotConverged =
+    "Distance search did not converge: no distance met the tolerance within 1000 evaluations";
+
 TEST_F(Calc, DistanceFailures) {
   struct Row {
     Inputs in;
@@ -102,15 +115,23 @@ TEST_F(Calc, DistanceFailures) {
       // Negative Qe: every step is downward; L dips below zero at the 80th evaluation.
       {{"100", "0.25", "3.5", 0, "-1"}, "Invalid floating point operation",
        "-5.04896540106025E-15", 80},
+      // Steps that shrink to an ulp of L short of the tolerance: the bound ends them.
+      {{"223922000000", "0.000696339", "1.81", 0, "251.752"}, NotConverged, "12067.2735276357",
+       1000},
+      {{"4.76495e7", "0.001102", "1.23", 2, "5.2303"}, NotConverged, "9914.02478244207", 1000},
+      {{"93570000", "4.5", "0", 2, "35356"}, NotConverged, "13184.4560063275", 1000},
+      // Cm < 0 with V > 4: a step leaves L where it was.
+      {{"100", "-0.25", "5", 0, "10"}, NotConverged, "3151.84647243317", 1000},
   };
   for (const Row &row : rows) {
+    SCOPED_TRACE(Describe(row.in));
     TKestrin k;
     Feed(k, row.in);
     k.SetDistance("301"); // a graded value the failure must leave alone
     std::string message;
     try {
       k.CalcDistance();
-    } catch (const EMathError &e) {
+    } catch (const Exception &e) {
       message = e.Message();
     }
     InitNumericEnvironment();
@@ -119,6 +140,44 @@ TEST_F(Calc, DistanceFailures) {
     EXPECT_EQ(k.Iterations(), row.iterations) << "Qe " << row.in.qe;
     EXPECT_EQ(k.GradedDistanceText(), "400") << "Qe " << row.in.qe;
   }
+}
+
+// Wide random problems: every search ends, by a result or a failure, within
+// the bound, and the sample reaches both the bound and ordinary results.
+TEST_F(Calc, EverySearchEnds) {
+  std::mt19937_64 rng(20261209);
+  auto logUniform = [&rng](double lo, double hi) {
+    return std::pow(10.0, std::uniform_real_distribution<double>(std::log10(lo),
+                                                                 std::log10(hi))(rng));
+  };
+  auto text = [](double x) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6g", x);
+    return std::string(buf);
+  };
+  int results = 0, bounded = 0;
+  for (int i = 0; i < 20000; ++i) {
+    TKestrin k;
+    k.SetArea(text(logUniform(1, 1e12)));
+    k.SetCm(text(logUniform(1e-6, 100)));
+    k.SetWindSpeed(text(std::uniform_real_distribution<double>(0, 20)(rng)));
+    k.SetSourceClass(static_cast<int>(rng() % 3));
+    k.SetQe(text(logUniform(1e-6, 1e6)));
+    SCOPED_TRACE("S " + k.AreaText() + " Cm " + ValueToText(k.Cm()) + " V " +
+                 ValueToText(k.WindSpeed()) + " Qe " + k.QeText());
+    try {
+      k.CalcDistance();
+      ++results;
+    } catch (const ESearchNotConverged &) {
+      ++bounded;
+      EXPECT_EQ(k.Iterations(), TKestrin::MaxSearchEvaluations);
+    } catch (const Exception &) {
+      InitNumericEnvironment();
+    }
+    ASSERT_LE(k.Iterations(), TKestrin::MaxSearchEvaluations);
+  }
+  EXPECT_GT(results, 15000);
+  EXPECT_GT(bounded, 0);
 }
 
 TEST_F(Calc, EmissionWorkedExamples) {
@@ -130,6 +189,7 @@ TEST_F(Calc, EmissionWorkedExamples) {
       {"0", "0,1,1", "700 0.021 1.85 0.84", "0", "50"},
   };
   for (const Row &row : rows) {
+    SCOPED_TRACE(std::string("L ") + row.distance);
     TKestrin k;
     Feed(k, {});
     k.CalcDistance();
@@ -167,6 +227,7 @@ TEST_F(Calc, WindBandAndFlag) {
   } rows[] = {{"0", 0, 0}, {"1.999", 0, 0}, {"2", 1, 1}, {"3.5", 1, 1},
               {"4", 1, 1}, {"4.001", 2, 1}, {"10", 2, 1}};
   for (const Row &row : rows) {
+    SCOPED_TRACE(std::string("V ") + row.wind);
     TKestrin k;
     k.SetWindSpeed(row.wind);
     k.SelectWindBand();

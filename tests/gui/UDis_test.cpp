@@ -180,6 +180,9 @@ private slots:
     QTest::newRow("Ctrl+C") << "edQe" << int(Qt::Key_C) << ctrl << -1 << "" << "12";
     QTest::newRow("Ctrl+X") << "edQe" << int(Qt::Key_X) << ctrl << -1 << "" << "12";
     QTest::newRow("Ctrl+Z") << "edQe" << int(Qt::Key_Z) << ctrl << 2 << "3" << "123";
+    // Ctrl+K types character 11 and is swallowed, though the box alone would
+    // delete to the end of the line.
+    QTest::newRow("Ctrl+K") << "edQe" << int(Qt::Key_K) << ctrl << 0 << "" << "12";
     QTest::newRow("Delete still works") << "edQe" << int(Qt::Key_Delete) << none << 0 << "" << "2";
     QTest::newRow("Left still works") << "edQe" << int(Qt::Key_Left) << none << 2 << "" << "12";
     QTest::newRow("Shift+Insert pastes") << "edQe" << int(Qt::Key_Insert) << int(Qt::ShiftModifier)
@@ -245,16 +248,44 @@ private slots:
   }
 
   // The radius typed decides: the area is derived from it, and the radius
-  // shown is the one derived back from the 15-digit area text.
+  // shown is the one derived back from the 15-digit area text. Enter is
+  // character 13, and so is Ctrl+M; Ctrl+L and Ctrl+N (12 and 14) are not.
+  void enterInRadius_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("leaves");
+    const int none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+    QTest::newRow("Return") << int(Qt::Key_Return) << none << true;
+    QTest::newRow("Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("Ctrl+M") << int(Qt::Key_M) << ctrl << true;
+    QTest::newRow("Ctrl+L") << int(Qt::Key_L) << ctrl << false;
+    QTest::newRow("Ctrl+N") << int(Qt::Key_N) << ctrl << false;
+  }
   void enterInRadius() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, leaves);
     QLineEdit *edR = Box("edR");
     edR->setFocus();
     edR->selectAll();
     QTest::keyClicks(edR, QStringLiteral("10"));
     QCOMPARE(Box("edS")->text(), QStringLiteral("100")); // not before Enter
+    QTest::keyClick(edR, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(Box("edS")->text(), leaves ? QStringLiteral("314.159265358979") : QStringLiteral("100"));
+    QCOMPARE(edR->text(), leaves ? QStringLiteral("9.99999999999999") : QStringLiteral("10"));
+  }
+
+  // A failing Enter in edR reports once: the error box that takes the focus
+  // is another window, and leaving edR for it runs no second edRExit.
+  void failingEnterInRadiusReportsOnce() {
+    QLineEdit *edR = Box("edR");
+    edR->setFocus();
+    edR->setText(QStringLiteral("1.."));
+    ExpectReport(QStringLiteral("'1..' is not a valid floating point value."));
     QTest::keyClick(edR, Qt::Key_Return);
-    QCOMPARE(Box("edS")->text(), QStringLiteral("314.159265358979"));
-    QCOMPARE(edR->text(), QStringLiteral("9.99999999999999"));
+    QCOMPARE(FWatchdog.Pending(), 0);
+    QTest::qWait(100); // a second box would open here and fail the test
+    QCOMPARE(Box("edS")->text(), QStringLiteral("100"));
   }
 
   // Leaving edR by a click on a compute button runs edRExit before the click:
@@ -364,20 +395,31 @@ private slots:
     QTest::newRow("emission, edL empty") << "BitBtn2" << "edL" << "" << empty;
     QTest::newRow("distance, edV second point") << "BitBtn1" << "edV" << "3.5."
                                                << "'3.5.' is not a valid floating point value.";
+    // A search that would never end gives up at its bound; the window stays live.
+    QTest::newRow("distance, search bound")
+        << "BitBtn1" << "edS|edCm|edV|edQe" << "223922000000|0.000696339|1.81|251.752"
+        << "Distance search did not converge: no distance met the tolerance within 1000 "
+           "evaluations.";
   }
   void failingCompute() {
     QFETCH(QString, button);
     QFETCH(QString, box);
     QFETCH(QString, text);
     QFETCH(QString, message);
-    const QString good = Box(box)->text();
-    Box(box)->setText(text);
+    // box and text may list several, separated by "|".
+    const QStringList boxes = box.split(u'|'), texts = text.split(u'|');
+    QStringList good;
+    for (int i = 0; i < boxes.size(); ++i) {
+      good << Box(boxes[i])->text();
+      Box(boxes[i])->setText(texts[i]);
+    }
     const QStringList before = Texts();
     ExpectReport(message);
     QTest::mouseClick(Find<QPushButton>(qPrintable(button)), Qt::LeftButton);
     QCOMPARE(FWatchdog.Pending(), 0);
     QCOMPARE(Texts(), before);
-    Box(box)->setText(good);
+    for (int i = 0; i < boxes.size(); ++i)
+      Box(boxes[i])->setText(good[i]);
     QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
     QCOMPARE(Box("edL")->text(), L0);
   }

@@ -45,19 +45,23 @@ def expected_row(row):
     """Each output field as the set of texts it may be."""
     calc = ref.Calc()
     error = ""
+    # An empty cell of a required input still reaches its setter, as "".
+    distance = row["mode"] == "distance"
+    required = {"area": not row.get("radius"), "radius": False, "cm": True,
+                "wind": True, "class": True, "qe": distance, "distance": not distance}
     try:
         for key, setter in (("area", calc.set_area), ("radius", calc.set_radius),
                             ("cm", calc.set_cm), ("wind", calc.set_wind)):
-            if row.get(key):
-                setter(row[key])
-        if row.get("class"):
-            if row["class"] not in CLASS_INDEX:
-                raise ref.Failure("'%s' is not a valid source class" % row["class"])
+            if row.get(key) or required[key]:
+                setter(row.get(key, ""))
+        if row.get("class") or required["class"]:
+            if row.get("class") not in CLASS_INDEX:
+                raise ref.Failure("'%s' is not a valid source class" % row.get("class", ""))
             calc.set_class(CLASS_INDEX[row["class"]])
-        if row.get("qe"):
-            calc.set_qe(row["qe"])
-        if row.get("distance"):
-            calc.set_distance(row["distance"])
+        if row.get("qe") or required["qe"]:
+            calc.set_qe(row.get("qe", ""))
+        if row.get("distance") or required["distance"]:
+            calc.set_distance(row.get("distance", ""))
         if row["mode"] == "distance":
             calc.calc_distance()
         else:

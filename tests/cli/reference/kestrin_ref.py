@@ -22,8 +22,9 @@ np.seterr(all="ignore")
 INVALID = "Invalid floating point operation"
 ZERO_DIVIDE = "Floating point division by zero"
 OVERFLOW = "Floating point overflow"
-STALLED = ("Distance search stalled: a step left L unchanged before the "
-           "tolerance was met")
+MAX_EVALUATIONS = 1000
+NOT_CONVERGED = ("Distance search did not converge: no distance met the "
+                 "tolerance within %d evaluations" % MAX_EVALUATIONS)
 
 MAX_DOUBLE = np.finfo(np.float64).max
 TINY_EXTENDED = np.finfo(LD).tiny
@@ -334,6 +335,8 @@ class Calc:
         self.iterations = 1
         q = self.emission_at(L)
         while abs(div(sub(q, self.qe), self.qe)) > self.tolerance:
+            if self.iterations == MAX_EVALUATIONS:
+                raise Failure(NOT_CONVERGED)
             t = store(abs(sub(b, L)))
             b = L
             if q > self.qe:
@@ -341,8 +344,6 @@ class Calc:
             else:
                 L = store(add(L, div(mul(mul(K0618, t), self.qe), q)))
             self.distance = L
-            if L == b:
-                raise Failure(STALLED)
             self.iterations += 1
             q = self.emission_at(L)
         self.graded = self.grade()
