@@ -10,9 +10,10 @@
 #include <QGuiApplication>
 #include <QImageIOHandler>
 #include <QPainter>
-#include <QScreen>
 #include <QThread>
 #include <QWindow>
+
+#include "startup.h"
 
 TfrmAbout *frmAbout = nullptr;
 
@@ -103,6 +104,11 @@ TfrmAbout::TfrmAbout()
                            Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       Image1(new TImage(ReadResource(QStringLiteral(":/splash.jpg")), this)) {
   setWindowTitle(QStringLiteral("关于"));
+  // A dialog's title bar shows no icon; window managers that draw one for
+  // every window get a blank one.
+  QPixmap blank(16, 16);
+  blank.fill(Qt::transparent);
+  setWindowIcon(QIcon(blank));
   setFixedSize(318, 252);
   QPalette colours = palette();
   colours.setColor(QPalette::Window, QColor(0x95, 0xCA, 0xFF));
@@ -112,9 +118,7 @@ TfrmAbout::TfrmAbout()
   // even while the splash is still up.
   setAttribute(Qt::WA_QuitOnClose, false);
   Image1->setGeometry(0, 0, 318, 252);
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  move(screen.x() + qMax(0, (screen.width() - width()) / 2),
-       screen.y() + qMax(0, (screen.height() - height()) / 2));
+  CentreOnScreen(this);
 }
 
 TfrmAbout::~TfrmAbout() {

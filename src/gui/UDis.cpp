@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <initializer_list>
 #include <string>
-#include <type_traits>
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -13,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include "UAuthor.h"
 #include "UCal.h"
@@ -21,6 +19,7 @@
 #include "UGrid.h"
 #include "URecordCopy.h"
 #include "report.h"
+#include "startup.h"
 
 std::function<bool(const QUrl &)> OpenMailLink = &QDesktopServices::openUrl;
 
@@ -46,21 +45,25 @@ QString LocalNumber(QString text) {
   return text.replace(u'.', QChar::fromLatin1(DecimalMark));
 }
 
+constexpr int CtrlBackspace = 127;
+constexpr int CtrlEnter = 10;
+
 // The character a key press types, as an edit box would receive it: control
-// characters for Ctrl+letter (Ctrl+V is 22); 0 for a key that types none
-// (cursor keys, Delete, Tab, Shift+Insert, function keys).
+// characters for Ctrl+letter (Ctrl+V is 22), 127 for Ctrl+Backspace and 10
+// for Ctrl+Enter; 0 for a key that types none (cursor keys, Delete, Tab,
+// Shift+Insert, function keys).
 int TypedCharacter(const QKeyEvent &event) {
   const int key = event.key();
   const Qt::KeyboardModifiers modifiers = event.modifiers();
-  if ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier) && key >= Qt::Key_A &&
-      key <= Qt::Key_Z)
+  const bool ctrl = modifiers & Qt::ControlModifier;
+  if (ctrl && !(modifiers & Qt::AltModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
     return key - Qt::Key_A + 1;
   switch (key) {
   case Qt::Key_Backspace:
-    return 8;
+    return ctrl ? CtrlBackspace : 8;
   case Qt::Key_Return:
   case Qt::Key_Enter:
-    return 13;
+    return ctrl ? CtrlEnter : 13;
   case Qt::Key_Tab:
   case Qt::Key_Backtab:
   case Qt::Key_Delete:
@@ -80,9 +83,7 @@ void SetLabelColors(QLabel *label, QRgb text, const QColor &background) {
 } // namespace
 
 TfrmDis::TfrmDis(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
-  setWindowIcon(QIcon(QStringLiteral(":/kestrin.xpm")));
   BuildControls(this);
-  FindControls();
   lbMail2->setText(QStringLiteral("[") + ContactAddress + QStringLiteral("]"));
   lbMail2->adjustSize();
   rgQS->hide(); // shares rgThree's place until "无" is chosen
@@ -93,36 +94,6 @@ TfrmDis::TfrmDis(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStays
       new TRecordCopy(this, {edS, edQe, edL, edLReal, cbbSourceType, rgOther, rgThree, rgQS});
   WatchCreditsPanel();
   Guarded([this] { FormCreate(); });
-}
-
-void TfrmDis::FindControls() {
-  const auto find = [this](auto *&control, const char *name) {
-    control = findChild<std::remove_reference_t<decltype(*control)> *>(QString::fromLatin1(name));
-  };
-  find(plAll, "plAll");
-  find(plAuthor, "plAuthor");
-  find(edS, "edS");
-  find(edR, "edR");
-  find(edCm, "edCm");
-  find(edV, "edV");
-  find(edQe, "edQe");
-  find(edL, "edL");
-  find(edLReal, "edLReal");
-  find(edN, "edN");
-  find(cbbSourceType, "cbbSourceType");
-  find(rgOther, "rgOther");
-  find(rgThree, "rgThree");
-  find(rgQS, "rgQS");
-  find(sgABCD, "sgABCD");
-  find(BitBtn1, "BitBtn1");
-  find(BitBtn2, "BitBtn2");
-  find(BitBtn4, "BitBtn4");
-  find(Label16, "Label16");
-  find(Label19, "Label19");
-  find(Label20, "Label20");
-  find(Label21, "Label21");
-  find(lbMail1, "lbMail1");
-  find(lbMail2, "lbMail2");
 }
 
 // A slot running a handler through the guarded dispatch.
@@ -180,7 +151,7 @@ void TfrmDis::showEvent(QShowEvent *event) {
     return;
   FShown = true;
   Guarded([this] { FormShow(); });
-  CentreOnScreen();
+  CentreOnScreen(this);
   edQe->setFocus(Qt::OtherFocusReason);
   edQe->selectAll();
 }
@@ -214,14 +185,6 @@ bool TfrmDis::eventFilter(QObject *watched, QEvent *event) {
   default:
     return false;
   }
-}
-
-// The first placement: centred on the primary screen, never off its top-left.
-void TfrmDis::CentreOnScreen() {
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  const QSize outer = frameGeometry().size();
-  move(screen.x() + std::max(0, (screen.width() - outer.width()) / 2),
-       screen.y() + std::max(0, (screen.height() - outer.height()) / 2));
 }
 
 // ---- Handlers ----------------------------------------------------------------
@@ -324,11 +287,16 @@ void TfrmDis::rgQSClick() {
 void TfrmDis::ComputeDistance() {
   ReadInputs();
   Calculator->CalcDistance();
-  SetBoxText(edL, Calculator->DistanceText());
+  ShowResults(edL, Calculator->DistanceText());
+  FRecordCopy->Keep(TDirection::Distance);
+}
+
+// The result computed (L or Qe) into its box, then what both computations show.
+void TfrmDis::ShowResults(QLineEdit *computed, const std::string &text) {
+  SetBoxText(computed, text);
   SetBoxText(edLReal, Calculator->GradedDistanceText());
   ShowCoefficients();
   SetBoxText(edN, CountToText(Calculator->Iterations()));
-  FRecordCopy->Keep(TDirection::Distance);
 }
 
 void TfrmDis::BitBtn1Click() {
@@ -339,10 +307,7 @@ void TfrmDis::BitBtn1Click() {
 void TfrmDis::BitBtn2Click() {
   ReadInputs();
   Calculator->CalcEmission();
-  SetBoxText(edQe, Calculator->QeText());
-  SetBoxText(edLReal, Calculator->GradedDistanceText());
-  ShowCoefficients();
-  SetBoxText(edN, CountToText(Calculator->Iterations()));
+  ShowResults(edQe, Calculator->QeText());
   FRecordCopy->Keep(TDirection::Emission);
 }
 

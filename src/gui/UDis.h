@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include <QString>
 #include <QUrl>
@@ -34,6 +35,23 @@ public:
   // backspace (8), Enter (13), the decimal mark and the digits.
   static bool FilterNumericKey(int key);
 
+  // The controls, created from the layout table (UDisLayout.cpp), which
+  // names each by its field here.
+  QFrame *plAll = nullptr, *plS = nullptr, *plCV = nullptr, *plSourceType = nullptr;
+  QFrame *plQL = nullptr, *plbutton = nullptr, *plAuthor = nullptr;
+  QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
+  QLabel *Label5 = nullptr, *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr;
+  QLabel *Label9 = nullptr, *Label10 = nullptr, *Label11 = nullptr, *Label12 = nullptr;
+  QLabel *Label13 = nullptr, *Label14 = nullptr, *Label15 = nullptr, *Label16 = nullptr;
+  QLabel *Label19 = nullptr, *Label20 = nullptr, *Label21 = nullptr;
+  QLabel *lbMail1 = nullptr, *lbMail2 = nullptr;
+  QLineEdit *edS = nullptr, *edR = nullptr, *edCm = nullptr, *edV = nullptr;
+  QLineEdit *edQe = nullptr, *edL = nullptr, *edLReal = nullptr, *edN = nullptr;
+  QComboBox *cbbSourceType = nullptr;
+  TRadioGroup *rgOther = nullptr, *rgThree = nullptr, *rgQS = nullptr;
+  TCoefficientGrid *sgABCD = nullptr;
+  QPushButton *BitBtn1 = nullptr, *BitBtn2 = nullptr, *BitBtn4 = nullptr;
+
 protected:
   void showEvent(QShowEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
@@ -41,17 +59,16 @@ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  void FindControls();
   std::function<void()> Guard(void (TfrmDis::*handler)());
   void ConnectHandlers();
   void SetTabOrder();
   void WatchCreditsPanel();
-  void CentreOnScreen();
 
   void FormCreate();
   void FormShow();
   void FormResize();
   void ComputeDistance();
+  void ShowResults(QLineEdit *computed, const std::string &text);
   void ReadInputs();
   void ShowCoefficients();
   void SyncSourceType();
@@ -73,16 +90,6 @@ private:
   void HighlightLink(QLabel *link);
   void RestoreLink(QLabel *link);
 
-  QFrame *plAll = nullptr;
-  QFrame *plAuthor = nullptr;
-  QLineEdit *edS = nullptr, *edR = nullptr, *edCm = nullptr, *edV = nullptr;
-  QLineEdit *edQe = nullptr, *edL = nullptr, *edLReal = nullptr, *edN = nullptr;
-  QComboBox *cbbSourceType = nullptr;
-  TRadioGroup *rgOther = nullptr, *rgThree = nullptr, *rgQS = nullptr;
-  TCoefficientGrid *sgABCD = nullptr;
-  QPushButton *BitBtn1 = nullptr, *BitBtn2 = nullptr, *BitBtn4 = nullptr;
-  QLabel *Label16 = nullptr, *Label19 = nullptr, *Label20 = nullptr, *Label21 = nullptr;
-  QLabel *lbMail1 = nullptr, *lbMail2 = nullptr;
   bool FShown = false;
   TRecordCopy *FRecordCopy = nullptr; // "复制计算书"
 };

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QButtonGroup;
+class TfrmDis;
 
 // The client size that puts plAll at its place (2, 3).
 constexpr int ClientWidth = 616;
@@ -14,10 +15,11 @@ constexpr int ClientHeight = 524;
 
 // A picture whose bottom-left pixel's colour is transparent. A picture twice
 // as wide as high holds a normal and a disabled frame side by side.
-QIcon LoadButtonPicture(const QString &path);
+QIcon LoadButtonPicture(const char *const xpm[]);
 
-// Gives window its font and background and creates every control in it.
-void BuildControls(QWidget *window);
+// Gives window its icon, font and background, creates every control in it and
+// stores each in its field of the window.
+void BuildControls(TfrmDis *window);
 
 // A radio group: a captioned box whose items share the height below the
 // caption evenly. Only the selected item is a keyboard stop; arrow keys move

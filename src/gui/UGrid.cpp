@@ -186,6 +186,8 @@ TCoefficientGrid::TCoefficientGrid(QWidget *parent) : QTableWidget(parent) {
   setSelectionBehavior(SelectItems);
   setTabKeyNavigation(false);
   setCornerButtonEnabled(false);
+  // By item, one column that no longer fits would give no horizontal scroll bar.
+  setHorizontalScrollMode(ScrollPerPixel);
   setCurrentCell(0, 0);
   FCorner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
   FCorner->installEventFilter(this);

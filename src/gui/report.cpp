@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTextLayout>
 
 QString ReportText(const QString &message) {
   if (!message.isEmpty() && message.back().unicode() > u'.')
@@ -30,16 +31,68 @@ QMessageBox *CreateStopBox(const QString &caption, const QString &text, QWidget 
   return box;
 }
 
+// A word broken into lines no wider than width, wherever it must.
+QString BreakAnywhere(const QString &word, const QFont &font, int width) {
+  QStringList lines;
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  for (const QString &paragraph : word.split(u'\n')) {
+    QTextLayout layout(paragraph, font);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(width);
+      lines << paragraph.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+  }
+  return lines.join(u'\n');
+}
+
+// The box wraps its text between words, within about half the screen; a
+// word too wide for that (a pasted number of 5,000 digits) is broken first.
+QString BreakLongWords(const QString &text, const QFont &font, int width) {
+  const QFontMetrics metrics(font);
+  QStringList words = text.split(u' ');
+  for (QString &word : words)
+    if (metrics.horizontalAdvance(word) > width)
+      word = BreakAnywhere(word, font, width);
+  return words.join(u' ');
+}
+
+// Swallows mouse presses until control is back in the event loop: the rest
+// of the press whose focus change failed, which would otherwise reach its
+// control after the box, its release long gone to the box's own loop.
+class TPressCancel : public QObject {
+protected:
+  bool eventFilter(QObject *, QEvent *event) override {
+    return event->type() == QEvent::MouseButtonPress ||
+           event->type() == QEvent::MouseButtonDblClick;
+  }
+};
+
+void CancelPressInDispatch() {
+  auto *cancel = new TPressCancel;
+  QCoreApplication::instance()->installEventFilter(cancel);
+  cancel->deleteLater();
+}
+
 } // namespace
 
 void ReportError(const Exception &failure) {
+  const bool pressing = QGuiApplication::mouseButtons() != Qt::NoButton;
   if (QWidget *grabber = QWidget::mouseGrabber())
     grabber->releaseMouse();
   // Parented to the active window, the box opens on that window's monitor;
   // that window gets the activation back once the box is closed.
   const QPointer<QWidget> active = QApplication::activeWindow();
-  const QString text = ReportText(QString::fromStdString(failure.Message()));
+  const QScreen *screen = active ? active->screen() : QGuiApplication::primaryScreen();
+  const QString text =
+      BreakLongWords(ReportText(QString::fromStdString(failure.Message())),
+                     QApplication::font("QMessageBoxLabel"), screen->geometry().width() / 2);
   CreateStopBox(ApplicationTitle, text, active)->exec();
+  if (pressing)
+    CancelPressInDispatch();
   if (active)
     active->activateWindow();
 }
@@ -58,9 +111,9 @@ void ReportFatal(const Exception &failure) {
 }
 
 void ErrorDialog(const QString &message, QWidget *parent) {
-  auto *dialog =
-      new QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                              Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  auto *dialog = new QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                                         Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowTitle(QStringLiteral("Error"));
   dialog->setFont(QApplication::font("QMessageBoxLabel"));

@@ -17,9 +17,11 @@ inline const QString ApplicationTitle = QStringLiteral("卫生防护距离");
 //   "距离" -> "距离."   "" -> ""
 QString ReportText(const QString &message);
 
-// Shows a failure that ended an event handler: releases any mouse grab and
-// shows the application-modal critical box captioned with ApplicationTitle.
-// Called only by Guarded, after the numeric environment has been reset.
+// Shows a failure that ended an event handler: cancels any mouse capture (a
+// press being dispatched goes no further, so no control stays pressed) and
+// shows the application-modal critical box captioned with ApplicationTitle,
+// the text wrapped within half the screen width. Called only by Guarded,
+// after the numeric environment has been reset.
 void ReportError(const Exception &failure);
 
 // Runs an event handler; a failure ends it there and is reported.
@@ -27,8 +29,9 @@ template <typename Handler> void Guarded(Handler &&handler) {
   CatchFailure(handler, ReportError);
 }
 
-// Modal error dialog: caption "Error", error icon, word-wrapped message, one
-// centred "OK" button (default and cancel). Returns when it is closed.
+// Modal error dialog, on top like the error box: caption "Error", error
+// icon, word-wrapped message, one centred "OK" button (default and cancel).
+// Returns when it is closed.
 void ErrorDialog(const QString &message, QWidget *parent = nullptr);
 
 // Report for a failure outside any handler (start-up): the "Application

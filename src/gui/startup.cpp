@@ -1,10 +1,15 @@
 #include "startup.h"
 
+#include <algorithm>
 #include <memory>
 
 #include <QApplication>
 #include <QFont>
-#include <QIcon>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTranslator>
+#include <QWindow>
 
 #include "UAuthor.h"
 #include "UCal.h"
@@ -17,12 +22,75 @@ void RegisterFontSubstitutes() {
         family, {QStringLiteral("Liberation Sans"), QStringLiteral("WenQuanYi Micro Hei")});
 }
 
+void SetUpApplication() {
+  RegisterFontSubstitutes();
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+  if (QCoreApplication::instance()->findChild<QTranslator *>(QStringLiteral("qtbase_zh_CN")))
+    return;
+  auto *translator = new QTranslator(QCoreApplication::instance());
+  translator->setObjectName(QStringLiteral("qtbase_zh_CN"));
+  if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(translator);
+}
+
+namespace {
+
+// The window's frame margins as far as known: none before the window
+// exists, and none before a window manager has framed it.
+QMargins FrameMargins(const QWidget *window) {
+  const QWindow *handle = window->windowHandle();
+  return handle ? handle->frameMargins() : QMargins();
+}
+
+void Centre(QWidget *window) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  const QMargins margins = FrameMargins(window);
+  const QSize outer = window->size().grownBy(margins);
+  const QPoint frame(screen.x() + std::max(0, (screen.width() - outer.width()) / 2),
+                     screen.y() + std::max(0, (screen.height() - outer.height()) / 2));
+  // The client area's place: Qt's idea of the frame's place can lag behind.
+  window->setGeometry(QRect(frame + QPoint(margins.left(), margins.top()), window->size()));
+}
+
+// Centres its window again once the window manager has framed it: at the
+// first move, resize or paint after which the frame is larger than the
+// window. By its first activation a window is framed, if ever.
+class TFrameCentring : public QObject {
+public:
+  explicit TFrameCentring(QWidget *window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Paint &&
+        type != QEvent::WindowActivate)
+      return false;
+    auto *window = static_cast<QWidget *>(watched);
+    const bool framed = !FrameMargins(window).isNull();
+    if (framed || type == QEvent::WindowActivate) {
+      window->removeEventFilter(this);
+      deleteLater();
+    }
+    if (framed)
+      Centre(window);
+    return false;
+  }
+};
+
+} // namespace
+
+void CentreOnScreen(QWidget *window) {
+  Centre(window);
+  if (FrameMargins(window).isNull())
+    new TFrameCentring(window);
+}
+
 int RunKestrin(const std::function<QWidget *()> &createMainWindow) {
   std::unique_ptr<QWidget> mainWindow;
   int result = 1;
   try {
-    RegisterFontSubstitutes();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrin.xpm")));
+    SetUpApplication();
     // Lets the desktop match the running window to the installed launcher and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Kestrin"));
     Calculator = new TKestrin;

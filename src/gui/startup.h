@@ -13,6 +13,19 @@ class QWidget;
 // the first call registers.
 void RegisterFontSubstitutes();
 
+// What the program sets up in the application object before any window:
+// the font substitutes; the classic style, whose edit boxes have a sunken
+// border and whose groups carry their caption on the frame; and Qt's own
+// Chinese texts (the edit boxes' context menu, the standard buttons),
+// whatever the system language.
+void SetUpApplication();
+
+// Centres window on the primary screen by its outer frame: left = (screen
+// width - frame width) / 2, top likewise, truncated, each at least 0. A
+// window manager decorates a window only after it has been shown, so the
+// window is centred once more when its frame first becomes known.
+void CentreOnScreen(QWidget *window);
+
 // In this order: Calculator, the splash window (shown and painted), the main
 // window made by createMainWindow, shown as the event loop starts; the loop
 // runs until the main window closes; then finalisation: Calculator first,

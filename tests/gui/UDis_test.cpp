@@ -2,7 +2,10 @@
 // area/radius pair, the source-class choices, both computations and their
 // failures, resizing, keyboard order, the coefficient grid, the buttons and
 // the credits panel.
+#include <memory>
+
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
@@ -11,9 +14,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -45,6 +50,21 @@ void Drag(QWidget *target, QPoint from, QPoint to) {
   SendMouse(target, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
   SendMouse(target, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
   SendMouse(target, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+}
+
+// Where picture's opaque pixels appear in image; (-1, -1) if nowhere.
+QPoint FindPicture(const QImage &image, const QImage &picture) {
+  for (int top = 0; top + picture.height() <= image.height(); ++top)
+    for (int left = 0; left + picture.width() <= image.width(); ++left) {
+      bool same = true;
+      for (int y = 0; y < picture.height() && same; ++y)
+        for (int x = 0; x < picture.width() && same; ++x)
+          same = qAlpha(picture.pixel(x, y)) == 0 ||
+                 image.pixel(left + x, top + y) == (picture.pixel(x, y) | 0xFF000000);
+      if (same)
+        return {left, top};
+    }
+  return {-1, -1};
 }
 
 // The text of a modal box or dialog.
@@ -110,7 +130,7 @@ private:
 
 private slots:
   void initTestCase() {
-    RegisterFontSubstitutes();
+    SetUpApplication();
     Calculator = new TKestrin;
   }
   void cleanupTestCase() {
@@ -180,6 +200,7 @@ private slots:
     QTest::newRow("Ctrl+C") << "edQe" << int(Qt::Key_C) << ctrl << -1 << "" << "12";
     QTest::newRow("Ctrl+X") << "edQe" << int(Qt::Key_X) << ctrl << -1 << "" << "12";
     QTest::newRow("Ctrl+Z") << "edQe" << int(Qt::Key_Z) << ctrl << 2 << "3" << "123";
+    QTest::newRow("Ctrl+Backspace (127)") << "edQe" << int(Qt::Key_Backspace) << ctrl << 2 << "" << "12";
     // Ctrl+K types character 11 and is swallowed, though the box alone would
     // delete to the end of the line.
     QTest::newRow("Ctrl+K") << "edQe" << int(Qt::Key_K) << ctrl << 0 << "" << "12";
@@ -249,7 +270,8 @@ private slots:
 
   // The radius typed decides: the area is derived from it, and the radius
   // shown is the one derived back from the 15-digit area text. Enter is
-  // character 13, and so is Ctrl+M; Ctrl+L and Ctrl+N (12 and 14) are not.
+  // character 13, and so is Ctrl+M; Ctrl+L and Ctrl+N (12 and 14) are not,
+  // nor Ctrl+Enter (10).
   void enterInRadius_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
@@ -260,6 +282,9 @@ private slots:
     QTest::newRow("Ctrl+M") << int(Qt::Key_M) << ctrl << true;
     QTest::newRow("Ctrl+L") << int(Qt::Key_L) << ctrl << false;
     QTest::newRow("Ctrl+N") << int(Qt::Key_N) << ctrl << false;
+    QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << ctrl << false;
+    QTest::newRow("Ctrl+Enter") << int(Qt::Key_Enter) << int(Qt::ControlModifier | Qt::KeypadModifier)
+                                << false;
   }
   void enterInRadius() {
     QFETCH(int, key);
@@ -286,6 +311,45 @@ private slots:
     QCOMPARE(FWatchdog.Pending(), 0);
     QTest::qWait(100); // a second box would open here and fail the test
     QCOMPARE(Box("edS")->text(), QStringLiteral("100"));
+  }
+
+  // A cell copied from a spreadsheet ends in a line break: dropped on paste.
+  // Other text is pasted as it is and fails when converted.
+  void paste_data() {
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("cursor"); // -1: all selected
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("cell") << "5000\n" << -1 << "5000";
+    QTest::newRow("Windows cell") << "5000\r\n" << -1 << "5000";
+    QTest::newRow("cell into the middle") << "5\n" << 1 << "152";
+    QTest::newRow("plain") << "5000" << -1 << "5000";
+    QTest::newRow("break inside stays") << "50\n00" << -1 << "50\n00";
+    QTest::newRow("two breaks stay") << "5000\n\n" << -1 << "5000\n\n";
+    QTest::newRow("leading break stays") << "\n5000" << -1 << "\n5000";
+  }
+  void paste() {
+    QFETCH(QString, clipboard);
+    QFETCH(int, cursor);
+    QFETCH(QString, expected);
+    QApplication::clipboard()->setText(clipboard);
+    QLineEdit *edQe = Box("edQe");
+    edQe->setText(QStringLiteral("12"));
+    edQe->setFocus();
+    if (cursor < 0)
+      edQe->selectAll();
+    else
+      edQe->setCursorPosition(cursor);
+    QTest::keyClick(edQe, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(edQe->text(), expected);
+  }
+
+  void pastedCellComputes() {
+    QApplication::clipboard()->setText(QStringLiteral("10\n"));
+    Box("edQe")->selectAll();
+    Box("edQe")->paste();
+    Box("edL")->setText(QStringLiteral("1"));
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(Box("edL")->text(), L0);
   }
 
   // Leaving edR by a click on a compute button runs edRExit before the click:
@@ -558,6 +622,82 @@ private slots:
     QCOMPARE(grid->horizontalHeader()->height(), 15); // row 0 with its line
   }
 
+  // What a screen reader says for each input and result: its label's text
+  // and its unit.
+  void accessibleNames_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<bool>("labelled"); // by a label of the window
+    QTest::newRow("edS") << "edS" << "有害气体无组织排放源所在生产单元占地面积S：" << "m^2" << true;
+    QTest::newRow("edR") << "edR" << "有害气体无组织排放源所在生产单元等效半径r：" << "m" << true;
+    QTest::newRow("edCm") << "edCm" << "排放浓度限值Cm：" << "mg/m^3(N)" << true;
+    QTest::newRow("edV") << "edV" << "近五年平均风速V：" << "m/s" << true;
+    QTest::newRow("cbbSourceType") << "cbbSourceType" << "工业企业大气污染源构成类别：" << "" << true;
+    QTest::newRow("edN") << "edN" << "迭代次数" << "" << false;
+    QTest::newRow("sgABCD") << "sgABCD" << "计算系数" << "" << false;
+    QTest::newRow("edQe") << "edQe" << "工业企业有害气体无组织排放强度Qe：" << "kg/h" << true;
+    QTest::newRow("edL") << "edL" << "工业企业卫生防护距离(公式计算值)L：" << "m" << true;
+    QTest::newRow("edLReal") << "edLReal" << "工业企业卫生防护距离(级差确定值)L：" << "m" << true;
+    QTest::newRow("BitBtn1") << "BitBtn1" << "计算距离" << "" << false;
+    QTest::newRow("BitBtn4") << "BitBtn4" << "关      闭" << "" << false;
+  }
+  void accessibleNames() {
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(bool, labelled);
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(Find(qPrintable(control)));
+    QVERIFY(face);
+    // On Linux Qt names a combo box by its text; its label comes as a relation.
+    if (face->role() != QAccessible::ComboBox) {
+      QCOMPARE(face->text(QAccessible::Name), name);
+    } else {
+      QCOMPARE(Find(qPrintable(control))->accessibleName(), name);
+      QAccessibleInterface *typed = QAccessible::queryAccessibleInterface(
+          Find<QComboBox>(qPrintable(control))->lineEdit());
+      QCOMPARE(typed->text(QAccessible::Name), name);
+    }
+    if (!description.isEmpty())
+      QCOMPARE(face->text(QAccessible::Description), description);
+    QStringList labels;
+    for (const auto &[label, relation] : face->relations(QAccessible::Label))
+      labels << label->text(QAccessible::Name);
+    QCOMPARE(labels, labelled ? QStringList{name} : QStringList{});
+  }
+
+  // Qt's own texts are Chinese: the edit boxes' context menu.
+  void contextMenuInChinese() {
+    std::unique_ptr<QMenu> menu(Box("edQe")->createStandardContextMenu());
+    QStringList texts;
+    for (QAction *action : menu->actions())
+      if (!action->isSeparator())
+        texts << action->text();
+    QCOMPARE(texts.filter(QStringLiteral("粘贴(&P)")).size(), 1);
+    QCOMPARE(texts.filter(QStringLiteral("全选")).size(), 1);
+    QCOMPARE(texts.filter(QStringLiteral("Paste")).size(), 0);
+  }
+
+  // Scroll bars appear when the cells no longer fit.
+  void gridScrollBars_data() {
+    QTest::addColumn<bool>("column");
+    QTest::addRow("column 1 wider than the grid") << true;
+    QTest::addRow("row 1 taller than the grid") << false;
+  }
+  void gridScrollBars() {
+    QFETCH(bool, column);
+    TCoefficientGrid *grid = Grid();
+    QVERIFY(!grid->horizontalScrollBar()->isVisible());
+    QVERIFY(!grid->verticalScrollBar()->isVisible());
+    QHeaderView *header = column ? grid->horizontalHeader() : grid->verticalHeader();
+    const int line = header->sectionSize(0) - 1;
+    const auto at = [column](int position) { return column ? QPoint(position, 5) : QPoint(20, position); };
+    Drag(header->viewport(), at(line), at(line + 150));
+    QScrollBar *bar = column ? grid->horizontalScrollBar() : grid->verticalScrollBar();
+    QTRY_VERIFY(bar->isVisible());
+    QVERIFY(bar->maximum() > 0);
+  }
+
   void buttons() {
     const char *names[] = {"BitBtn1", "BitBtn2", "BitBtn4"};
     const QStringList tips{"计算卫生防护距离", "计算允许排放量", "退出系统"};
@@ -575,6 +715,101 @@ private slots:
     for (QWidget *widget : FWindow->findChildren<QWidget *>())
       if (!qobject_cast<QPushButton *>(widget))
         QVERIFY2(widget->toolTip().isEmpty(), qPrintable(widget->objectName()));
+  }
+
+  // Enter presses the focused button as Space does.
+  void enterPressesFocusedButton_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addRow("BitBtn1 Return") << "BitBtn1" << int(Qt::Key_Return);
+    QTest::addRow("BitBtn1 Enter") << "BitBtn1" << int(Qt::Key_Enter);
+    QTest::addRow("BitBtn1 Space") << "BitBtn1" << int(Qt::Key_Space);
+    QTest::addRow("BitBtn2 Return") << "BitBtn2" << int(Qt::Key_Return);
+    QTest::addRow("BitBtn4 Return") << "BitBtn4" << int(Qt::Key_Return);
+  }
+  void enterPressesFocusedButton() {
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    auto *target = Find<QPushButton>(qPrintable(button));
+    QSignalSpy clicks(target, &QAbstractButton::clicked);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(clicks.count(), 1);
+  }
+
+  // A failure raised by the focus change of a mouse press (edRExit of an
+  // empty edR) ends that press: after the box nothing stays pressed, and the
+  // next click on the control acts the first time.
+  void failureDuringPress_data() {
+    QTest::addColumn<QString>("group"); // empty: a button
+    QTest::addColumn<QString>("control");
+    QTest::addRow("计算距离") << "" << "BitBtn1";
+    QTest::addRow("关闭") << "" << "BitBtn4";
+    QTest::addRow("无") << "rgOther" << "1";
+  }
+  void failureDuringPress() {
+    QFETCH(QString, group);
+    QFETCH(QString, control);
+    QAbstractButton *target = group.isEmpty() ? Find<QAbstractButton>(qPrintable(control))
+                                              : Item(qPrintable(group), control.toInt());
+    QSignalSpy clicks(target, &QAbstractButton::clicked);
+    QLineEdit *edR = Box("edR");
+    const QString radius = edR->text();
+    edR->setFocus();
+    edR->setText(QString());
+    const QPoint at(8, target->height() / 2);
+    FWatchdog.Expect([&](QWidget *box) {
+      // The user lets go of the mouse while the box is up.
+      QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+      qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok)->click();
+    });
+    QTest::mousePress(target, Qt::LeftButton, {}, at);
+    QCOMPARE(FWatchdog.Pending(), 0);
+    QVERIFY(!target->isDown());
+    QCOMPARE(clicks.count(), 0);
+    QCOMPARE(QWidget::mouseGrabber(), nullptr);
+
+    edR->setText(radius);
+    QTest::qWait(QApplication::doubleClickInterval() + 50); // a new click, not a double one
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
+    QCOMPARE(clicks.count(), 1);
+    QVERIFY(!target->isDown());
+  }
+
+  // The picture 4 pixels left of the caption, the pair centred (to a pixel
+  // of rounding), both moved one pixel right and down while pressed.
+  void buttonPictureAndCaption_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("pressed");
+    for (const char *name : {"BitBtn1", "BitBtn2", "BitBtn4"}) {
+      QTest::addRow("%s", name) << name << false;
+      QTest::addRow("%s pressed", name) << name << true;
+    }
+  }
+  void buttonPictureAndCaption() {
+    QFETCH(QString, button);
+    QFETCH(bool, pressed);
+    auto *target = Find<QPushButton>(qPrintable(button));
+    target->setDown(pressed);
+    const QImage shown = target->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    target->setDown(false);
+    const QImage picture = target->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QPoint at = FindPicture(shown, picture);
+    QVERIFY2(at.x() >= 0, "picture not found");
+    const QFontMetrics metrics(target->font());
+    const int captionLeft = at.x() + 16 + 4;
+    const int captionRight = captionLeft + metrics.horizontalAdvance(target->text());
+    const int shift = pressed ? 1 : 0;
+    QVERIFY(qAbs((at.x() - shift) - (target->width() - captionRight + shift)) <= 2);
+    QCOMPARE(at.y(), (target->height() - 16) / 2 + shift);
+    // The caption's first stroke lies just right of the gap.
+    int firstInk = -1;
+    for (int x = at.x() + 16; x < shown.width() && firstInk < 0; ++x)
+      for (int y = at.y(); y < at.y() + 16; ++y)
+        if (shown.pixelColor(x, y).lightness() < 160)
+          firstInk = x;
+    QVERIFY2(firstInk >= captionLeft && firstInk <= captionLeft + 2,
+             qPrintable(QStringLiteral("%1 %2").arg(firstInk).arg(captionLeft)));
   }
 
   void closeButtonClosesWindow() {

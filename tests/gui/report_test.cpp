@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QApplication>
 #include <QScreen>
 #include <QTest>
 
@@ -144,6 +145,34 @@ private slots:
     QCOMPARE(worked, 1);
   }
 
+  // A long message wraps within half the screen: between words, and within
+  // a word too long for a line; nothing of it is cut off.
+  void longMessageWrapsAtHalfScreen_data() {
+    QTest::addColumn<QString>("message");
+    QTest::newRow("5,000 nines pasted") << "'" + QString(5000, u'9') + "' is not a valid floating point value";
+    QTest::newRow("many words") << QStringLiteral("a word ").repeated(300) + "end";
+  }
+  void longMessageWrapsAtHalfScreen() {
+    QFETCH(QString, message);
+    const int half = QGuiApplication::primaryScreen()->geometry().width() / 2;
+    QString shown;
+    int labelWidth = 0, boxWidth = 0;
+    FWatchdog.Expect([&](QWidget *box) {
+      shown = qobject_cast<QMessageBox *>(box)->text();
+      labelWidth = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->width();
+      boxWidth = box->width();
+      qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok)->click();
+    });
+    Guarded([&] { throw ETest(message.toStdString()); });
+    QCOMPARE(FWatchdog.Pending(), 0);
+    QCOMPARE(QString(shown).remove(u'\n'), ReportText(message));
+    const QFontMetrics metrics(QApplication::font("QMessageBoxLabel"));
+    for (const QString &word : shown.split(QRegularExpression(QStringLiteral("[ \n]"))))
+      QVERIFY2(metrics.horizontalAdvance(word) <= half, qPrintable(word.left(20)));
+    QVERIFY2(labelWidth <= half + 2, qPrintable(QString::number(labelWidth)));
+    QVERIFY(boxWidth < 2 * half);
+  }
+
   // A failure in a show handler is reported and the window still shows.
   void failureInShowHandlerStillShowsWindow() {
     class TFailingShow : public QWidget {
@@ -254,6 +283,7 @@ private:
     QVERIFY(box->isModal());
     QVERIFY(box->windowFlags().testFlag(Qt::WindowCloseButtonHint));
     QVERIFY(!box->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)); // as the error box
     QCOMPARE(box->minimumSize(), box->maximumSize());
     auto *icon = box->findChild<QLabel *>(QStringLiteral("icon"));
     auto *text = box->findChild<QLabel *>(QStringLiteral("message"));

@@ -30,6 +30,12 @@ protected:
   }
 };
 
+// An image of the same size and format, all transparent.
+QImage Blank(QImage image) {
+  image.fill(Qt::transparent);
+  return image;
+}
+
 // Closes the main window as soon as the event loop runs, which ends it.
 void CloseOnceShown(QWidget *window, const std::function<void()> &look) {
   QTimer::singleShot(0, window, [window, look] {
@@ -56,7 +62,8 @@ private slots:
     TPaintCounter counter;
     qApp->installEventFilter(&counter);
     bool calculatorFirst = false, splashUp = false, splashGone = false, mainVisible = false;
-    bool calculatorGoneFirst = false;
+    bool calculatorGoneFirst = false, mainIcon = false;
+    QImage splashIcon;
     int splashPaints = 0;
     QPointer<QWidget> splash, main;
     const int result = RunKestrin([&]() -> QWidget * {
@@ -64,7 +71,10 @@ private slots:
       splash = frmAbout;
       splashUp = frmAbout && frmAbout->isVisible() && !frmAbout->isModal();
       splashPaints = counter.Paints;
+      if (frmAbout)
+        splashIcon = frmAbout->windowIcon().pixmap(16, 16).toImage();
       auto *window = new TfrmDis;
+      mainIcon = window->windowIcon().availableSizes().contains(QSize(32, 32));
       main = window;
       connect(window, &QObject::destroyed, this, [&] { calculatorGoneFirst = Calculator == nullptr; });
       CloseOnceShown(window, [&] {
@@ -83,7 +93,10 @@ private slots:
     QVERIFY(main.isNull());
     QVERIFY(calculatorGoneFirst);
     QCOMPARE(Calculator, nullptr);
-    QVERIFY(QApplication::windowIcon().availableSizes().contains(QSize(32, 32)));
+    // The icon is the main window's; the splash has a dialog's title bar, without one.
+    QVERIFY(!splashIcon.isNull());
+    QCOMPARE(splashIcon, Blank(splashIcon));
+    QVERIFY(mainIcon);
   }
 
   // Should the first-show handler fail before removing the splash, closing
@@ -136,7 +149,9 @@ private slots:
     QCOMPARE(splash->palette().color(QPalette::Window), QColor(0x95, 0xCA, 0xFF));
     QVERIFY(splash->autoFillBackground());
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(splash->pos(), QPoint((screen.width() - 318) / 2, (screen.height() - 252) / 2));
+    const QRect outer = splash->frameGeometry(); // centred by its frame
+    QCOMPARE(outer.topLeft(), QPoint((screen.width() - outer.width()) / 2,
+                                     (screen.height() - outer.height()) / 2));
     QCOMPARE(splash->Image1->geometry(), QRect(0, 0, 318, 252));
 
     // The picture from the top-left corner; its bottom row is cut off.
