@@ -1,7 +1,8 @@
 // The batch command on any bytes: no crash, no leak, a status of 0, 1 or 2,
 // and output that is well-formed CSV: the fixed header, then rows of exactly
 // 18 fields in which a calculated row holds readable number text and a
-// class, and the error column agrees with the status.
+// class, and the error column agrees with the status; all of it UTF-8,
+// whatever bytes came in.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "batch.h"
 #include "csv.h"
+#include "encoding.h"
 #include "numtext.h"
 
 namespace {
@@ -85,6 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Fail("exit status out of range");
   if (status == 2 && output.empty())
     return 0;
+  if (!IsValidUtf8(output))
+    Fail("output that is not UTF-8", output);
   if (output.compare(0, Header.size(), Header) != 0)
     Fail("output does not start with the header", output.substr(0, Header.size()));
 

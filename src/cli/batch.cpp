@@ -4,64 +4,19 @@
 #include <string_view>
 
 #include "csv.h"
+#include "encoding.h"
+#include "header.h"
 #include "inputs.h"
 
 namespace {
-
-enum Column {
-  ColMode,
-  ColArea,
-  ColRadius,
-  ColCm,
-  ColWind,
-  ColClass,
-  ColQe,
-  ColDistance,
-  ColumnCount
-};
-
-constexpr std::string_view InputColumns[ColumnCount] = {"mode", "area",  "radius", "cm",
-                                                        "wind", "class", "qe",     "distance"};
 
 constexpr std::string_view OutputColumns[] = {
     "mode", "area",          "radius",    "cm",        "wind",       "class",
     "qe",   "distance",      "graded",    "a",         "b",          "c",
     "d",    "distance_band", "wind_band", "wind_flag", "iterations", "error"};
 
-constexpr std::size_t Absent = static_cast<std::size_t>(-1);
-
-// Where each known column sits in the input records.
-struct Layout {
-  std::size_t Position[ColumnCount];
-  std::size_t FieldCount = 0;
-};
-
 std::string Quoted(std::string_view text) {
   return "'" + std::string(text) + "'";
-}
-
-// Maps the header's names to columns; returns a message when it cannot.
-std::string ReadLayout(const CsvRecord &header, Layout &layout) {
-  if (!header.problem.empty())
-    return "bad header: " + header.problem;
-  for (std::size_t &p : layout.Position)
-    p = Absent;
-  layout.FieldCount = header.count;
-  for (std::size_t i = 0; i < header.count; ++i) {
-    std::string_view name = header.Field(i);
-    std::size_t column = 0;
-    while (column < ColumnCount && InputColumns[column] != name)
-      ++column;
-    if (column == ColumnCount)
-      return "unknown column " + Quoted(name) +
-             " in the header (known: mode, area, radius, cm, wind, class, qe, distance)";
-    if (layout.Position[column] != Absent)
-      return "column " + Quoted(name) + " appears twice in the header";
-    layout.Position[column] = i;
-  }
-  if (layout.Position[ColMode] == Absent)
-    return "the header has no 'mode' column";
-  return {};
 }
 
 // The cells of one row as the setters take them, reused from row to row.
@@ -119,8 +74,26 @@ void WriteBadRow(CsvWriter &out, std::string_view mode, std::string_view error) 
   out.EndRow();
 }
 
+// The --keep cells start every output row, failing or not, as they were;
+// a cell that is not text (the row's problem says so) is left empty.
+void WriteKept(CsvWriter &out, const CsvRecord &record, const Layout &layout) {
+  for (std::size_t p : layout.Keep) {
+    const bool text = p < record.count && IsValidUtf8(record.Field(p));
+    out.Field(text ? record.Field(p) : std::string_view());
+  }
+}
+
+// The first cell holding text in a column the header leaves unnamed, or Absent.
+std::size_t ValueWithoutName(const CsvRecord &record, const Layout &layout) {
+  for (std::size_t i = layout.NamedCount; i < record.count; ++i)
+    if (!ColumnKey(record.Field(i)).empty())
+      return i;
+  return Absent;
+}
+
 // Calculates one row and writes its result; true when the row succeeded.
 bool ProcessRow(const CsvRecord &record, const Layout &layout, CsvWriter &out, RowCells &cells) {
+  WriteKept(out, record, layout);
   if (!record.problem.empty()) {
     WriteBadRow(out, {}, record.problem);
     return false;
@@ -129,6 +102,11 @@ bool ProcessRow(const CsvRecord &record, const Layout &layout, CsvWriter &out, R
     WriteBadRow(out, {},
                 "expected " + std::to_string(layout.FieldCount) + " fields, found " +
                     std::to_string(record.count));
+    return false;
+  }
+  if (std::size_t p = ValueWithoutName(record, layout); p != Absent) {
+    WriteBadRow(out, {},
+                "column " + std::to_string(p + 1) + " holds a value but has no name in the header");
     return false;
   }
   std::string_view mode = record.Field(layout.Position[ColMode]);
@@ -162,27 +140,34 @@ int Fail(std::FILE *err, const std::string &message) {
 
 } // namespace
 
-int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err) {
+int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err, const BatchOptions &options) {
   CsvWriter writer(out);
   // A row typed or piped in is answered before the next one is awaited.
   CsvReader reader(in, [&writer] { writer.Flush(); });
   CsvRecord record;
+  TRecordDecoder decoder(options.Encoding);
   if (!reader.Next(record))
     return Fail(err,
                 reader.ReadFailed() ? "cannot read the input" : "the input has no header line");
+  decoder.Decode(record);
   Layout layout;
-  std::string problem = ReadLayout(record, layout);
+  std::string problem = ReadLayout(record, options.Keep, layout);
   if (!problem.empty())
     return Fail(err, problem);
 
+  if (options.Bom) // before anything the writer has buffered
+    std::fputs("\xEF\xBB\xBF", out);
+  WriteKept(writer, record, layout);
   for (std::string_view name : OutputColumns)
     writer.Field(name);
   writer.EndRow();
   bool allSucceeded = true;
   RowCells cells;
   // Stops at the first failed write: the rest could not be delivered.
-  while (!writer.Failed() && reader.Next(record))
+  while (!writer.Failed() && reader.Next(record)) {
+    decoder.Decode(record);
     allSucceeded &= ProcessRow(record, layout, writer, cells);
+  }
   if (!writer.Flush())
     return Fail(err, "cannot write the output");
   if (reader.ReadFailed())

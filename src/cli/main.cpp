@@ -1,11 +1,14 @@
 // kestrin-cli: the health-protection distance calculator without a window.
 //   kestrin-cli distance (--area S | --radius r) --cm Cm --wind V <class> --qe Qe
 //   kestrin-cli emission (--area S | --radius r) --cm Cm --wind V <class> --distance L
-//   kestrin-cli batch [FILE]
+//   kestrin-cli batch [--keep NAME,...] [--encoding utf-8|gb18030] [--bom] [FILE]
 // where <class> is --class I|II|III or --stacks yes|no with --share above|within
-// (stacks yes) or --basis acute|chronic (stacks no).
+// (stacks yes) or --basis acute|chronic (stacks no); distance and emission
+// take --format text|json|record.
 #include <cstdio>
 #include <iostream>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,7 @@
 
 #include "batch.h"
 #include "commands.h"
+#include "formats.h"
 
 namespace {
 
@@ -75,9 +79,34 @@ std::FILE *OpenForReading(const std::string &path) {
 void UseBinaryStreams() {}
 #endif
 
+const char *const BatchHelp = R"(Batch files (kestrin-cli batch):
+  A CSV file, one case a row, after a header line that names the columns in
+  any order; names match without regard to case and surrounding blanks.
+    mode      distance or emission
+    area      floor area S, m² (or radius: equivalent radius r, m)
+    cm        concentration limit Cm, mg/m³
+    wind      five-year average wind speed V, m/s
+    class     source class I, II or III (also the characters Ⅰ, Ⅱ, Ⅲ)
+    qe        emission rate Qe, kg/h (distance rows)
+    distance  distance L, m (emission rows)
+  A row may leave the cells of inputs its mode does not use empty. Any other
+  column is an error unless named with --keep (its cells are then copied to
+  the front of the output row); empty header cells at the end are ignored.
+  Input is UTF-8, or GB18030 (as spreadsheet programs in a Chinese locale
+  save it) when it is not valid UTF-8; output is always UTF-8: the --keep
+  columns, then mode, area, radius, cm, wind, class, qe, distance, graded,
+  a, b, c, d, distance_band, wind_band, wind_flag, iterations, error.
+
+Exit status:
+  0  every calculation succeeded
+  1  a calculation (a batch row) failed; its message says why
+  2  bad usage, an unreadable input or header, or output that could not be
+     written)";
+
 // The texts of one calculation's options, and which of them were given.
 struct CalcOptions {
   std::string Area, Radius, Cm, Wind, Class, Stacks, Share, Basis, Qe, Distance;
+  TOutputFormat Format = TOutputFormat::Text;
   CLI::Option *AreaOption = nullptr;
   CLI::Option *RadiusOption = nullptr;
   CLI::Option *ClassOption = nullptr;
@@ -112,6 +141,32 @@ void AddCalcOptions(CLI::App *command, CalcOptions &o) {
                        "without stacks: allowed concentration set by acute|chronic effects")
           ->check(CLI::IsMember({"acute", "chronic"}))
           ->excludes(o.ClassOption);
+  const std::map<std::string, TOutputFormat> formats{{"text", TOutputFormat::Text},
+                                                     {"json", TOutputFormat::Json},
+                                                     {"record", TOutputFormat::Record}};
+  command
+      ->add_option("--format", o.Format,
+                   "text (default), json (one object, the batch columns), or record "
+                   "(the 计算书 in Markdown)")
+      ->transform(CLI::CheckedTransformer(formats))
+      ->option_text("text|json|record");
+}
+
+// The window's three choices when the class was derived from them; none
+// when --class gave it.
+std::optional<TClassChoices> ChoicesOf(const CalcOptions &o) {
+  if (*o.ClassOption)
+    return std::nullopt;
+  return TClassChoices{o.Stacks == "yes" ? 0 : 1, o.Share == "within" ? 1 : 0,
+                       o.Basis == "chronic" ? 1 : 0};
+}
+
+// One calculation in the format asked for.
+int RunCalculation(TDirection direction, const CalcOptions &o, const CalcInputs &in) {
+  if (o.Format != TOutputFormat::Text)
+    return RunFormatted(direction, in, ChoicesOf(o), o.Format, stdout, stderr);
+  return direction == TDirection::Distance ? RunDistance(in, stdout, stderr)
+                                           : RunEmission(in, stdout, stderr);
 }
 
 // The class text from --class, or derived from the three choices.
@@ -150,15 +205,15 @@ int Delivered(int status) {
   return status;
 }
 
-int RunBatchFile(const std::string &path) {
+int RunBatchFile(const std::string &path, const BatchOptions &options) {
   if (path == "-")
-    return RunBatch(stdin, stdout, stderr);
+    return RunBatch(stdin, stdout, stderr, options);
   std::FILE *in = OpenForReading(path);
   if (!in) {
     std::perror(("kestrin-cli: " + path).c_str());
     return ExitUsage;
   }
-  int status = RunBatch(in, stdout, stderr);
+  int status = RunBatch(in, stdout, stderr, options);
   std::fclose(in);
   return status;
 }
@@ -174,6 +229,8 @@ int main(int argc, char **argv) {
   app.require_subcommand(1);
   // On Windows CLI11 would take "/x" for an option; "/data/plant.csv" is a file.
   app.allow_windows_style_options(false);
+  app.set_version_flag("--version", "kestrin-cli " KESTRIN_VERSION);
+  app.footer(BatchHelp);
   CalcOptions distance, emission;
   CLI::App *distanceCommand = app.add_subcommand("distance", "distance L for an emission rate Qe");
   AddCalcOptions(distanceCommand, distance);
@@ -185,6 +242,23 @@ int main(int argc, char **argv) {
   std::string batchFile = "-";
   CLI::App *batchCommand = app.add_subcommand("batch", "one calculation per CSV row, CSV out");
   batchCommand->add_option("FILE", batchFile, "CSV input; standard input when absent or -");
+  BatchOptions batchOptions;
+  batchCommand
+      ->add_option("--keep", batchOptions.Keep,
+                   "input columns copied unchanged, in this order, to the front of each output row")
+      ->delimiter(',')
+      ->allow_extra_args(false)
+      ->type_name("NAME[,NAME...]");
+  const std::map<std::string, TEncoding> encodings{{"utf-8", TEncoding::Utf8},
+                                                   {"gb18030", TEncoding::Gb18030}};
+  batchCommand
+      ->add_option("--encoding", batchOptions.Encoding,
+                   "the input's encoding; by default UTF-8, or GB18030 when it is not valid UTF-8")
+      ->transform(CLI::CheckedTransformer(encodings, CLI::ignore_case))
+      ->option_text("utf-8|gb18030");
+  batchCommand->add_flag("--bom", batchOptions.Bom,
+                         "start the output with a UTF-8 byte-order mark, for spreadsheet programs");
+  batchCommand->footer(BatchHelp);
 
   std::string classText;
   std::vector<std::string> args = Arguments(argc, argv);
@@ -204,12 +278,12 @@ int main(int argc, char **argv) {
   if (*distanceCommand) {
     CalcInputs in = InputsOf(distance, classText);
     in.Qe = &distance.Qe;
-    return Delivered(RunDistance(in, stdout, stderr));
+    return Delivered(RunCalculation(TDirection::Distance, distance, in));
   }
   if (*emissionCommand) {
     CalcInputs in = InputsOf(emission, classText);
     in.Distance = &emission.Distance;
-    return Delivered(RunEmission(in, stdout, stderr));
+    return Delivered(RunCalculation(TDirection::Emission, emission, in));
   }
-  return RunBatchFile(batchFile);
+  return RunBatchFile(batchFile, batchOptions);
 }

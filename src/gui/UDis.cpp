@@ -17,6 +17,7 @@
 #include "UCal.h"
 #include "UDisLayout.h"
 #include "UGrid.h"
+#include "URecordCopy.h"
 #include "report.h"
 #include "startup.h"
 
@@ -89,6 +90,8 @@ TfrmDis::TfrmDis(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStays
   resize(ClientWidth, ClientHeight);
   SetTabOrder();
   ConnectHandlers();
+  FRecordCopy =
+      new TRecordCopy(this, {edS, edQe, edL, edLReal, cbbSourceType, rgOther, rgThree, rgQS});
   WatchCreditsPanel();
   Guarded([this] { FormCreate(); });
 }
@@ -285,6 +288,7 @@ void TfrmDis::ComputeDistance() {
   ReadInputs();
   Calculator->CalcDistance();
   ShowResults(edL, Calculator->DistanceText());
+  FRecordCopy->Keep(TDirection::Distance);
 }
 
 // The result computed (L or Qe) into its box, then what both computations show.
@@ -304,6 +308,7 @@ void TfrmDis::BitBtn2Click() {
   ReadInputs();
   Calculator->CalcEmission();
   ShowResults(edQe, Calculator->QeText());
+  FRecordCopy->Keep(TDirection::Emission);
 }
 
 void TfrmDis::BitBtn4Click() {

@@ -17,6 +17,7 @@ class QLineEdit;
 class QPushButton;
 class TCoefficientGrid;
 class TRadioGroup;
+class TRecordCopy;
 
 // The maker's contact address: the target of both credits links and the
 // address named when a link cannot be opened.
@@ -90,4 +91,5 @@ private:
   void RestoreLink(QLabel *link);
 
   bool FShown = false;
+  TRecordCopy *FRecordCopy = nullptr; // "复制计算书"
 };

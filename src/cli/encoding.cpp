@@ -1,0 +1,140 @@
+#include "encoding.h"
+
+#include <cstdint>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <iconv.h>
+#endif
+
+namespace {
+
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return false;
+  return true;
+}
+
+bool RecordIsUtf8(const CsvRecord &record) {
+  for (std::size_t i = 0; i < record.count; ++i)
+    if (!IsValidUtf8(record.Field(i)))
+      return false;
+  return true;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if (lead < 0xC2 || lead > 0xF4 || text.size() - i < length)
+      return false;
+    std::uint32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80)
+        return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    const std::uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
+#ifdef _WIN32
+
+bool Gb18030ToUtf8(std::string_view text, std::string &out) {
+  // Without GB18030 (as under Wine) its two-byte part, GBK, still reads.
+  static const UINT Gb18030 = IsValidCodePage(54936) ? 54936 : 936;
+  out.clear();
+  if (text.empty())
+    return true;
+  if (text.size() > 0x7FFFFFFF / 2)
+    return false;
+  const int n = static_cast<int>(text.size());
+  std::wstring wide(text.size(), L'\0');
+  const int wideLength =
+      MultiByteToWideChar(Gb18030, MB_ERR_INVALID_CHARS, text.data(), n, wide.data(), n);
+  if (wideLength <= 0)
+    return false;
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  if (length <= 0)
+    return false;
+  out.resize(static_cast<std::size_t>(length));
+  return WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, out.data(), length, nullptr,
+                             nullptr) == length;
+}
+
+#else
+
+bool Gb18030ToUtf8(std::string_view text, std::string &out) {
+  // Opened once: loading the converter costs far more than converting a field.
+  static const iconv_t converter = iconv_open("UTF-8", "GB18030");
+  out.clear();
+  if (converter == reinterpret_cast<iconv_t>(-1))
+    return false;
+  iconv(converter, nullptr, nullptr, nullptr, nullptr); // a fresh shift state
+  // A GB18030 character of n bytes (1, 2 or 4) is at most 4 UTF-8 bytes, and
+  // those of 1 or 2 bytes at most 3: twice the input always suffices.
+  out.resize(text.size() * 2);
+  char *in = const_cast<char *>(text.data());
+  std::size_t inLeft = text.size();
+  char *to = out.data();
+  std::size_t toLeft = out.size();
+  if (iconv(converter, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1))
+    return false;
+  out.resize(out.size() - toLeft);
+  return true;
+}
+
+#endif
+
+void TRecordDecoder::Decode(CsvRecord &record) {
+  if (IsAscii(record.text))
+    return;
+  if (FEncoding == TEncoding::Auto)
+    FEncoding = RecordIsUtf8(record) ? TEncoding::Utf8 : TEncoding::Gb18030;
+  // The output is UTF-8 whatever comes in: a field that is not text in the
+  // encoding gives its record a problem, so it is never written.
+  const auto notText = [&record](std::size_t i, const char *encoding) {
+    if (record.problem.empty())
+      record.problem =
+          "field " + std::to_string(i + 1) + " is not " + std::string(encoding) + " text";
+  };
+  if (FEncoding == TEncoding::Utf8) {
+    for (std::size_t i = 0; i < record.count; ++i)
+      if (!IsValidUtf8(record.Field(i)))
+        notText(i, "UTF-8");
+    return;
+  }
+  // The decoded fields go into a second record text, swapped in at the end.
+  FText.clear();
+  FStarts.clear();
+  for (std::size_t i = 0; i < record.count; ++i) {
+    const std::string_view field = record.Field(i);
+    FStarts.push_back(static_cast<std::uint32_t>(FText.size()));
+    if (IsAscii(field)) {
+      FText += field;
+    } else if (Gb18030ToUtf8(field, FField)) {
+      FText += FField;
+    } else {
+      notText(i, "GB18030");
+      FText += field;
+    }
+  }
+  record.text.swap(FText);
+  record.starts.swap(FStarts);
+}

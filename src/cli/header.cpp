@@ -1,0 +1,90 @@
+#include "header.h"
+
+#include <unordered_set>
+#include <utility>
+
+namespace {
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// The column of a key among the known ones, or ColumnCount.
+std::size_t KnownColumn(std::string_view key) {
+  std::size_t column = 0;
+  while (column < ColumnCount && InputColumns[column] != key)
+    ++column;
+  return column;
+}
+
+// Where each --keep name sits in the header; a message when one is not there.
+std::string FindKept(const CsvRecord &header, const std::vector<std::string> &keep,
+                     Layout &layout) {
+  layout.Keep.clear();
+  for (const std::string &name : keep) {
+    const std::string key = ColumnKey(name);
+    if (key.empty())
+      return "--keep names an empty column";
+    std::size_t found = Absent;
+    for (std::size_t i = 0; i < layout.NamedCount && found == Absent; ++i)
+      if (ColumnKey(header.Field(i)) == key)
+        found = i;
+    if (found == Absent)
+      return "--keep column " + Quoted(name) + " is not in the header";
+    for (std::size_t kept : layout.Keep)
+      if (kept == found)
+        return "--keep names column " + Quoted(name) + " twice";
+    layout.Keep.push_back(found);
+  }
+  return {};
+}
+
+} // namespace
+
+std::string ColumnKey(std::string_view name) {
+  while (!name.empty() && IsBlank(name.front()))
+    name.remove_prefix(1);
+  while (!name.empty() && IsBlank(name.back()))
+    name.remove_suffix(1);
+  std::string key(name);
+  for (char &c : key)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return key;
+}
+
+std::string ReadLayout(const CsvRecord &header, const std::vector<std::string> &keep,
+                       Layout &layout) {
+  if (!header.problem.empty())
+    return "bad header: " + header.problem;
+  for (std::size_t &p : layout.Position)
+    p = Absent;
+  layout.FieldCount = header.count;
+  layout.NamedCount = header.count;
+  while (layout.NamedCount > 0 && ColumnKey(header.Field(layout.NamedCount - 1)).empty())
+    --layout.NamedCount;
+  std::unordered_set<std::string> kept, seen;
+  for (const std::string &name : keep)
+    kept.insert(ColumnKey(name));
+  for (std::size_t i = 0; i < layout.NamedCount; ++i) {
+    std::string key = ColumnKey(header.Field(i));
+    if (key.empty())
+      return "column " + std::to_string(i + 1) + " has no name in the header";
+    const std::size_t column = KnownColumn(key);
+    if (column < ColumnCount)
+      layout.Position[column] = i;
+    else if (kept.count(key) == 0)
+      return "unknown column " + Quoted(header.Field(i)) +
+             " in the header (known: mode, area, radius, cm, wind, class, qe, distance; "
+             "name other columns with --keep)";
+    if (!seen.insert(std::move(key)).second)
+      return "column " + Quoted(header.Field(i)) + " appears twice in the header";
+  }
+  if (layout.Position[ColMode] == Absent)
+    return "the header has no 'mode' column";
+  return FindKept(header, keep, layout);
+}

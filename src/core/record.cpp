@@ -1,0 +1,302 @@
+#include "record.h"
+
+#include <utility>
+#include <vector>
+
+#ifndef KESTRIN_VERSION
+#define KESTRIN_VERSION "?"
+#endif
+
+namespace {
+
+// The record as a document: both renderings walk the same blocks, so the
+// Markdown and the HTML always say the same.
+struct TBlock {
+  enum Kind { Heading, Paragraph, Formula, Table } Kind;
+  std::string Text;                           // Heading, Paragraph, Formula (Markdown form)
+  std::string Html;                           // Formula in HTML
+  std::vector<std::vector<std::string>> Rows; // Table: the first row is the header
+};
+
+const char *const ClassNames[] = {"Ⅰ", "Ⅱ", "Ⅲ"};
+const char *const WindBandRanges[] = {"V < 2 m/s", "2 ≤ V ≤ 4 m/s", "V > 4 m/s"};
+const char *const WindFlagRanges[] = {"V < 2 m/s", "V ≥ 2 m/s"};
+const char *const DistanceBandRanges[] = {"L ≤ 1000 m", "1000 < L ≤ 2000 m", "L > 2000 m"};
+
+// The window's own labels of the three choices.
+const char *const OtherLabel = "排放同种有害气体的共存的排气筒";
+const char *const OtherItems[] = {"有", "无"};
+const char *const ThreeLabel = "排气筒的污染物排放量";
+const char *const ThreeItems[] = {"大于规定的1/3", "小于等于规定的1/3"};
+const char *const QSLabel = "无组织排放的有害气体的允许浓度";
+const char *const QSItems[] = {"按急性反应指标确定", "按慢性反应指标确定"};
+
+const char *Pick(const char *const *texts, int count, int index) {
+  return texts[index < 0 ? 0 : index >= count ? count - 1 : index];
+}
+
+std::string Number(double value) {
+  return ValueToText(value);
+}
+
+std::string DateText(const TRecordDate &d) {
+  return CountToText(d.Year) + "年" + CountToText(d.Month) + "月" + CountToText(d.Day) + "日";
+}
+
+std::string ClassReason(const TCalcRecord &r) {
+  std::string name = Pick(ClassNames, 3, r.Calc.SourceClass());
+  if (!r.Choices)
+    return name + "类（直接给定）。";
+  const TClassChoices &c = *r.Choices;
+  std::string reason = std::string(OtherLabel) + "：" + Pick(OtherItems, 2, c.Other) + "；";
+  if (c.Other == 0)
+    reason += std::string(ThreeLabel) + "：" + Pick(ThreeItems, 2, c.Three);
+  else
+    reason += std::string(QSLabel) + "：" + Pick(QSItems, 2, c.QS);
+  return name + "类。依据：" + reason + "。";
+}
+
+std::vector<std::vector<std::string>> InputRows(const TCalcRecord &r) {
+  const TKestrin &k = r.Calc;
+  std::vector<std::vector<std::string>> rows = {
+      {"参数", "符号", "数值", "单位"},
+      {"有害气体无组织排放源所在生产单元占地面积", "S", r.AreaText, "m²"},
+      {"有害气体无组织排放源所在生产单元等效半径", "r", Number(k.Radius()), "m"},
+      {"排放浓度限值", "Cm", Number(k.Cm()), "mg/m³(N)"},
+      {"近五年平均风速", "V", Number(k.WindSpeed()), "m/s"},
+  };
+  if (r.Direction == TDirection::Distance)
+    rows.push_back({"工业企业有害气体无组织排放强度", "Qe", Number(k.Qe()), "kg/h"});
+  else
+    rows.push_back({"工业企业卫生防护距离", "L", Number(k.Distance()), "m"});
+  return rows;
+}
+
+std::vector<TBlock> Bands(const TCalcRecord &r) {
+  const TKestrin &k = r.Calc;
+  std::string windBand = std::string("风速分档：") + Pick(WindBandRanges, 3, k.WindBand()) +
+                         "（V = " + Number(k.WindSpeed()) + " m/s；B、C、D 按 " +
+                         Pick(WindFlagRanges, 2, k.WindFlag()) + " 取值）。";
+  std::string distanceBand =
+      std::string("距离分档：") + Pick(DistanceBandRanges, 3, k.DistanceBand());
+  distanceBand += r.Direction == TDirection::Distance
+                      ? "（按各档边界处模型排放量与 Qe 的比较确定）。"
+                      : "（按 L = " + Number(k.Distance()) + " m 确定）。";
+  return {
+      {TBlock::Paragraph, windBand, {}, {}},
+      {TBlock::Paragraph, distanceBand, {}, {}},
+      {TBlock::Table,
+       {},
+       {},
+       {{"计算系数", "系数值"},
+        {"A", Number(k.A())},
+        {"B", Number(k.B())},
+        {"C", Number(k.C())},
+        {"D", Number(k.D())}}},
+  };
+}
+
+std::vector<std::vector<std::string>> ResultRows(const TCalcRecord &r) {
+  const TKestrin &k = r.Calc;
+  std::vector<std::vector<std::string>> rows = {{"项目", "数值", "单位"}};
+  if (r.Direction == TDirection::Emission) {
+    rows.push_back({"允许的无组织排放强度 Qe", Number(k.Qe()), "kg/h"});
+    rows.push_back({"卫生防护距离(级差确定值) L", Number(k.GradedDistance()), "m"});
+    return rows;
+  }
+  rows.push_back({"卫生防护距离(公式计算值) L", Number(k.Distance()), "m"});
+  rows.push_back({"卫生防护距离(级差确定值) L", Number(k.GradedDistance()), "m"});
+  rows.push_back({"迭代次数", CountToText(k.Iterations()), ""});
+  rows.push_back({"相对容差", Number(k.Tolerance()), ""});
+  if (r.Check.Done)
+    rows.push_back({"级差确定值处允许的排放强度", Number(r.Check.AllowedQe), "kg/h"});
+  return rows;
+}
+
+std::vector<TBlock> Blocks(const TCalcRecord &r) {
+  const bool distance = r.Direction == TDirection::Distance;
+  std::vector<TBlock> blocks = {
+      {TBlock::Heading, "卫生防护距离计算书", {}, {}},
+      {TBlock::Paragraph,
+       "计算日期：" + DateText(r.Date) + "；计算程序：Kestrin 卫生防护距离 " KESTRIN_VERSION "。",
+       {},
+       {}},
+      {TBlock::Paragraph,
+       distance ? "计算内容：由无组织排放强度 Qe 计算卫生防护距离 L。"
+                : "计算内容：由卫生防护距离 L 计算允许的无组织排放强度 Qe。",
+       {},
+       {}},
+      {TBlock::Heading, "一、输入参数", {}, {}},
+      {TBlock::Table, {}, {}, InputRows(r)},
+      {TBlock::Heading, "二、污染源构成类别", {}, {}},
+      {TBlock::Paragraph, ClassReason(r), {}, {}},
+      {TBlock::Heading, "三、计算系数", {}, {}},
+  };
+  for (TBlock &b : Bands(r))
+    blocks.push_back(std::move(b));
+  blocks.push_back({TBlock::Heading, "四、计算公式", {}, {}});
+  blocks.push_back({TBlock::Formula,
+                    "Qc/Cm = (1/A)·(B·L^C + 0.25·r²)^0.50·L^D",
+                    "Q<sub>c</sub>/C<sub>m</sub> = (1/A)·(B·L<sup>C</sup> + "
+                    "0.25·r<sup>2</sup>)<sup>0.50</sup>·L<sup>D</sup>",
+                    {}});
+  std::string where = "式中 Qc 为无组织排放量（kg/h），r² = S/π。";
+  where += distance ? "L 由迭代搜索求得：模型排放量与 Qe 的相对误差不大于 " +
+                          Number(r.Calc.Tolerance()) +
+                          " 时停止；再按级差（50 m、100 m、200 m）向上取整。"
+                    : "Qe 为上式在 L 处的值。";
+  blocks.push_back({TBlock::Paragraph, where, {}, {}});
+  blocks.push_back({TBlock::Heading, "五、计算结果", {}, {}});
+  blocks.push_back({TBlock::Table, {}, {}, ResultRows(r)});
+  if (distance) {
+    std::string note = GradeCheckNote(r.Calc, r.Check);
+    if (!note.empty())
+      blocks.push_back({TBlock::Paragraph, note, {}, {}});
+  }
+  return blocks;
+}
+
+std::string HtmlEscaped(const std::string &text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    case '"':
+      out += "&quot;";
+      break;
+    default:
+      out += c;
+    }
+  }
+  return out;
+}
+
+void MarkdownTable(std::string &out, const std::vector<std::vector<std::string>> &rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    out += "|";
+    for (const std::string &cell : rows[i])
+      out += " " + cell + " |";
+    out += "\n";
+    if (i == 0) {
+      out += "|";
+      for (std::size_t j = 0; j < rows[0].size(); ++j)
+        out += "---|";
+      out += "\n";
+    }
+  }
+}
+
+void HtmlTable(std::string &out, const std::vector<std::vector<std::string>> &rows) {
+  out += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
+         "style=\"border-collapse:collapse\">\n";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const char *cell = i == 0 ? "th" : "td";
+    out += "<tr>";
+    for (const std::string &text : rows[i])
+      out += std::string("<") + cell + ">" + HtmlEscaped(text) + "</" + cell + ">";
+    out += "</tr>\n";
+  }
+  out += "</table>\n";
+}
+
+} // namespace
+
+TGradeCheck CheckGradedDistance(const TKestrin &calc) {
+  TGradeCheck check;
+  TKestrin at = calc;
+  // Only the check can fail here; the computation it checks stands.
+  check.Done = CatchFailure(
+      [&] {
+        // Through the text the window would show, as 计算源强 would read it.
+        at.SetDistance(calc.GradedDistanceText());
+        check.AllowedQe = at.CalcEmission();
+        check.Holds = !(check.AllowedQe < calc.Qe());
+        if (!check.Holds) {
+          at.SetDistance(ValueToText(static_cast<Extended>(calc.GradedDistance()) + 1));
+          check.NextStep = at.GradedDistance();
+        }
+      },
+      [&check](const Exception &e) { check.Message = e.Message(); });
+  return check;
+}
+
+std::string GradeCheckNote(const TKestrin &calc, const TGradeCheck &check) {
+  const std::string graded = Number(calc.GradedDistance());
+  if (!check.Done)
+    return "注意：级差确定值 " + graded + " m 处允许的排放强度无法计算（" + check.Message + "）。";
+  if (check.Holds)
+    return {};
+  return "注意：级差确定值 " + graded + " m 处模型允许的排放强度为 " + Number(check.AllowedQe) +
+         " kg/h，小于 Qe = " + Number(calc.Qe()) +
+         " kg/h，即级差确定值不能满足 Qe；可能应取下一级差 " + Number(check.NextStep) + " m。";
+}
+
+TCalcRecord MakeRecord(const TKestrin &calc, TDirection direction,
+                       std::optional<TClassChoices> choices, TRecordDate date) {
+  TCalcRecord record;
+  record.Direction = direction;
+  record.Calc = calc;
+  record.Choices = choices;
+  record.Date = date;
+  record.AreaText = Number(calc.Area());
+  if (direction == TDirection::Distance)
+    record.Check = CheckGradedDistance(calc);
+  return record;
+}
+
+std::string RecordMarkdown(const TCalcRecord &record) {
+  std::string out;
+  bool first = true;
+  for (const TBlock &b : Blocks(record)) {
+    if (!first)
+      out += "\n";
+    switch (b.Kind) {
+    case TBlock::Heading:
+      out += (first ? "# " : "## ") + b.Text + "\n";
+      break;
+    case TBlock::Paragraph:
+      out += b.Text + "\n";
+      break;
+    case TBlock::Formula:
+      out += "    " + b.Text + "\n";
+      break;
+    case TBlock::Table:
+      MarkdownTable(out, b.Rows);
+      break;
+    }
+    first = false;
+  }
+  return out;
+}
+
+std::string RecordHtml(const TCalcRecord &record) {
+  std::string out = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+                    "<title>卫生防护距离计算书</title></head>\n<body>\n";
+  bool first = true;
+  for (const TBlock &b : Blocks(record)) {
+    switch (b.Kind) {
+    case TBlock::Heading:
+      out += (first ? "<h1>" : "<h2>") + HtmlEscaped(b.Text) + (first ? "</h1>\n" : "</h2>\n");
+      break;
+    case TBlock::Paragraph:
+      out += "<p>" + HtmlEscaped(b.Text) + "</p>\n";
+      break;
+    case TBlock::Formula:
+      out += "<p>" + b.Html + "</p>\n";
+      break;
+    case TBlock::Table:
+      HtmlTable(out, b.Rows);
+      break;
+    }
+    first = false;
+  }
+  return out + "</body>\n</html>\n";
+}

@@ -1,0 +1,69 @@
+// The record of one computation (计算书), as an assessment report quotes it:
+// date and program, the inputs with units, the source class and why, the
+// bands and coefficients, the model, the result, and whether the graded
+// distance still holds the emission rate. Written as Markdown (plain text
+// that converts cleanly to a word processor) and as HTML tables (what a word
+// processor pastes as tables). Numbers are ValueToText's, as the window
+// shows them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "UCal.h"
+
+enum class TDirection { Distance, Emission };
+
+// The window's three choices that decide the source class, by item index:
+// Other 0 "有" / 1 "无" stacks; Three 0 above / 1 within 1/3; QS 0 acute /
+// 1 chronic. Only the group that applies is quoted.
+struct TClassChoices {
+  int Other = 0;
+  int Three = 0;
+  int QS = 0;
+};
+
+// The emission rate the model allows at the graded distance, what 计算源强
+// gives for it. The search stops within a relative 10^-5 of Qe, so at a grade
+// step the graded distance can allow slightly less than Qe.
+struct TGradeCheck {
+  bool Done = false;    // false: it failed, Message says why
+  double AllowedQe = 0; // kg/h at the graded distance
+  bool Holds = true;    // AllowedQe >= Qe
+  double NextStep = 0;  // the graded step above, when it does not hold
+  std::string Message;
+};
+
+// Runs CalcEmission at calc's graded distance on a copy of calc.
+TGradeCheck CheckGradedDistance(const TKestrin &calc);
+
+struct TRecordDate {
+  int Year = 1970;
+  int Month = 1;
+  int Day = 1;
+};
+
+struct TCalcRecord {
+  TDirection Direction = TDirection::Distance;
+  TKestrin Calc;                        // as the successful computation left it
+  std::optional<TClassChoices> Choices; // empty: the class was given directly
+  TGradeCheck Check;                    // distance only
+  TRecordDate Date;
+  // S as the record quotes it: the calculator's by default. The window
+  // computes with the area derived from the radius box (100 becomes
+  // 99.9999999999999), so it quotes the area box instead.
+  std::string AreaText;
+};
+
+// The record of a successful computation held by calc.
+TCalcRecord MakeRecord(const TKestrin &calc, TDirection direction,
+                       std::optional<TClassChoices> choices, TRecordDate date);
+
+// The graded-distance note of the check, or "" when the graded distance
+// holds Qe; shared by the record and the batch tool's JSON.
+std::string GradeCheckNote(const TKestrin &calc, const TGradeCheck &check);
+
+std::string RecordMarkdown(const TCalcRecord &record);
+// A whole HTML document in UTF-8: headings, paragraphs and bordered tables.
+std::string RecordHtml(const TCalcRecord &record);

@@ -1,0 +1,157 @@
+// Input as spreadsheet programs save it: the UTF-8 check, GB18030 decoding
+// and its per-file decision, and how header names are compared.
+#include "encoding.h"
+#include "header.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+struct Utf8Case {
+  const char *Name;
+  std::string Text;
+  bool Valid;
+};
+
+const Utf8Case Utf8Cases[] = {
+    {"Ascii", "distance,10", true},
+    {"Chinese", "\xE7\x84\xA6\xE7\x82\x89", true}, // 焦炉
+    {"TwoByteLowest", "\xC2\x80", true},
+    {"TwoByteHighest", "\xDF\xBF", true},
+    {"ThreeByteLowest", "\xE0\xA0\x80", true},
+    {"BelowSurrogates", "\xED\x9F\xBF", true},
+    {"FourByteLowest", "\xF0\x90\x80\x80", true},
+    {"Highest", "\xF4\x8F\xBF\xBF", true},
+    {"OverlongTwo", "\xC1\xBF", false},
+    {"OverlongThree", "\xE0\x9F\xBF", false},
+    {"OverlongFour", "\xF0\x8F\xBF\xBF", false},
+    {"Surrogate", "\xED\xA0\x80", false},
+    {"AboveHighest", "\xF4\x90\x80\x80", false},
+    {"LeadF5", "\xF5\x80\x80\x80", false},
+    {"LoneContinuation", "\x80", false},
+    {"Truncated", "\xE7\x84", false},
+    {"ContinuationMissing",
+     "\xE7\x84"
+     "a",
+     false},
+    {"Gbk", "\xBD\xB9\xC2\xAF", false}, // 焦炉 in GBK
+};
+
+class Utf8Test : public testing::TestWithParam<Utf8Case> {};
+
+TEST_P(Utf8Test, Valid) {
+  EXPECT_EQ(IsValidUtf8(GetParam().Text), GetParam().Valid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Encoding, Utf8Test, testing::ValuesIn(Utf8Cases),
+                         [](const auto &info) { return std::string(info.param.Name); });
+
+// Records given to one decoder in turn, and what each became.
+struct DecodeCase {
+  const char *Name;
+  TEncoding Encoding;
+  std::vector<std::vector<std::string>> Records;
+  std::vector<std::vector<std::string>> Expected; // the fields, then the problem
+};
+
+const std::string Jiaolu = "\xE7\x84\xA6\xE7\x82\x89"; // 焦炉 in UTF-8
+const std::string JiaoluGbk = "\xBD\xB9\xC2\xAF";      // 焦炉 in GB18030
+const std::string Mao = "\xE8\x8C\x85";                // 茅, GB18030 C3 A9
+const std::string NotGb = "field 2 is not GB18030 text";
+const std::string NotUtf8 = "field 2 is not UTF-8 text";
+
+const DecodeCase DecodeCases[] = {
+    {"AsciiUntouched", TEncoding::Auto, {{"mode", "qe"}}, {{"mode", "qe", ""}}},
+    {"Utf8Kept", TEncoding::Auto, {{"a", Jiaolu}}, {{"a", Jiaolu, ""}}},
+    {"GbkDecoded", TEncoding::Auto, {{"a", JiaoluGbk}}, {{"a", Jiaolu, ""}}},
+    {"GbkBeforeOtherFields",
+     TEncoding::Auto,
+     {{JiaoluGbk, "b", JiaoluGbk}},
+     {{Jiaolu, "b", Jiaolu, ""}}},
+    {"FourByteToTwo", TEncoding::Auto, {{"a", "\x81\x30\x81\x30"}}, {{"a", "\xC2\x80", ""}}},
+    {"FourByteToFour",
+     TEncoding::Auto,
+     {{"a", "\x95\x32\x82\x36"}},
+     {{"a", "\xF0\xA0\x80\x80", ""}}},
+    {"InvalidByte", TEncoding::Auto, {{"a", "\xFF"}}, {{"a", "\xFF", NotGb}}},
+    {"LeadByteAtEnd",
+     TEncoding::Auto,
+     {{"a", JiaoluGbk + "\xBD"}},
+     {{"a", JiaoluGbk + "\xBD", NotGb}}},
+    {"SaidUtf8", TEncoding::Utf8, {{"a", JiaoluGbk}}, {{"a", JiaoluGbk, NotUtf8}}},
+    {"SaidGb18030", TEncoding::Gb18030, {{"a", "\xC3\xA9"}}, {{"a", Mao, ""}}},
+    // The first record that is not ASCII decides for the rest of the file.
+    {"DecidedUtf8",
+     TEncoding::Auto,
+     {{"a", "b"}, {"a", Jiaolu}, {"a", JiaoluGbk}},
+     {{"a", "b", ""}, {"a", Jiaolu, ""}, {"a", JiaoluGbk, NotUtf8}}},
+    {"DecidedGb18030",
+     TEncoding::Auto,
+     {{"a", JiaoluGbk}, {"a", "\xC3\xA9"}},
+     {{"a", Jiaolu, ""}, {"a", Mao, ""}}},
+};
+
+class DecodeTest : public testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeTest, Records) {
+#ifdef _WIN32
+  if (std::string(GetParam().Name).rfind("FourByte", 0) == 0 && !IsValidCodePage(54936))
+    GTEST_SKIP() << "this Windows (or Wine) has no GB18030 code page, only GBK";
+#endif
+  TRecordDecoder decoder(GetParam().Encoding);
+  std::vector<std::vector<std::string>> got;
+  for (const std::vector<std::string> &fields : GetParam().Records) {
+    CsvRecord record;
+    for (const std::string &field : fields) {
+      record.starts.push_back(static_cast<std::uint32_t>(record.text.size()));
+      record.text += field;
+    }
+    record.count = fields.size();
+    decoder.Decode(record);
+    std::vector<std::string> row;
+    for (std::size_t i = 0; i < record.count; ++i)
+      row.emplace_back(record.Field(i));
+    row.push_back(record.problem);
+    got.push_back(row);
+  }
+  EXPECT_EQ(got, GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Encoding, DecodeTest, testing::ValuesIn(DecodeCases),
+                         [](const auto &info) { return std::string(info.param.Name); });
+
+struct KeyCase {
+  const char *Name;
+  const char *Header;
+  const char *Key;
+};
+
+const KeyCase KeyCases[] = {
+    {"Plain", "qe", "qe"},
+    {"Upper", "MODE", "mode"},
+    {"Mixed", "Distance", "distance"},
+    {"Blanks", " \tQe \t", "qe"},
+    {"InnerBlankKept", "a B", "a b"},
+    {"Empty", "", ""},
+    {"BlanksOnly", " \t ", ""},
+    {"OtherBytesKept", "Z[\xE8\x8C\x85]@", "z[\xE8\x8C\x85]@"},
+};
+
+class KeyTest : public testing::TestWithParam<KeyCase> {};
+
+TEST_P(KeyTest, Key) {
+  EXPECT_EQ(ColumnKey(GetParam().Header), GetParam().Key);
+}
+
+INSTANTIATE_TEST_SUITE_P(Header, KeyTest, testing::ValuesIn(KeyCases),
+                         [](const auto &info) { return std::string(info.param.Name); });
+
+} // namespace
