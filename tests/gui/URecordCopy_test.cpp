@@ -70,7 +70,7 @@ private:
 
 private slots:
   void initTestCase() {
-    RegisterFontSubstitutes();
+    SetUpApplication();
     Calculator = new TKestrin;
   }
   void cleanupTestCase() {
