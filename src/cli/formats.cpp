@@ -72,6 +72,17 @@ std::string Compute(TKestrin &calc, const CalcInputs &inputs, TDirection directi
   return error;
 }
 
+// The record quotes S or r as given; a radius given after an area wins.
+TCalcRecord RecordOf(TDirection direction, const TKestrin &calc, const CalcInputs &inputs,
+                     std::optional<TClassChoices> choices) {
+  TCalcRecord record = MakeRecord(calc, direction, choices, RecordDateNow());
+  if (inputs.Radius)
+    QuoteGivenSize(record, true, *inputs.Radius);
+  else if (inputs.Area)
+    QuoteGivenSize(record, false, *inputs.Area);
+  return record;
+}
+
 } // namespace
 
 TRecordDate RecordDateNow() {
@@ -106,7 +117,7 @@ int RunFormatted(TDirection direction, const CalcInputs &inputs,
   if (format == TOutputFormat::Json)
     text = JsonOf(direction, calc, error).dump(2, ' ', false) + "\n";
   else if (error.empty())
-    text = RecordMarkdown(MakeRecord(calc, direction, choices, RecordDateNow()));
+    text = RecordMarkdown(RecordOf(direction, calc, inputs, choices));
   if (!error.empty())
     std::fprintf(err, "kestrin-cli: %s\n", error.c_str());
   std::fwrite(text.data(), 1, text.size(), out);

@@ -86,7 +86,7 @@ const char *const BatchHelp = R"(Batch files (kestrin-cli batch):
     area      floor area S, m² (or radius: equivalent radius r, m)
     cm        concentration limit Cm, mg/m³
     wind      five-year average wind speed V, m/s
-    class     source class I, II or III (also the characters Ⅰ, Ⅱ, Ⅲ)
+    class     source class I, II or III (also Ⅰ, Ⅱ, Ⅲ or 1, 2, 3; 类 may follow)
     qe        emission rate Qe, kg/h (distance rows)
     distance  distance L, m (emission rows)
   A row may leave the cells of inputs its mode does not use empty. Any other
@@ -115,6 +115,18 @@ struct CalcOptions {
   CLI::Option *BasisOption = nullptr;
 };
 
+// --class takes what a batch cell takes; the message is the batch row's.
+CLI::Validator SourceClassCheck() {
+  return CLI::Validator(
+      [](const std::string &text) {
+        std::string error;
+        CatchFailure([&] { SourceClassFromText(text); },
+                     [&](const Exception &failure) { error = failure.Message(); });
+        return error;
+      },
+      "{I,II,III}");
+}
+
 void AddCalcOptions(CLI::App *command, CalcOptions &o) {
   CLI::Option_group *size = command->add_option_group("size", "the production unit (one of)");
   o.AreaOption = size->add_option("--area", o.Area, "floor area S, m²");
@@ -123,7 +135,7 @@ void AddCalcOptions(CLI::App *command, CalcOptions &o) {
   command->add_option("--cm", o.Cm, "concentration limit Cm, mg/m³")->required();
   command->add_option("--wind", o.Wind, "five-year average wind speed V, m/s")->required();
   o.ClassOption = command->add_option("--class", o.Class, "pollution-source class I, II or III")
-                      ->check(CLI::IsMember({"I", "II", "III", "\u2160", "\u2161", "\u2162"}));
+                      ->check(SourceClassCheck());
   o.StacksOption = command
                        ->add_option("--stacks", o.Stacks,
                                     "stacks emitting the same gas beside the source: yes|no")

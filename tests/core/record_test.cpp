@@ -3,6 +3,7 @@
 #include "record.h"
 
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -76,3 +77,17 @@ TEST(Record, FailingCheckIsNoted) {
 }
 
 } // namespace
+
+// A record quotes a given input so that it reads back to the same double.
+TEST(Record, QuotedInput) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  const std::pair<const char *, const char *> cases[] = {
+      {"1e2", "100"},
+      {"5.64189583547756", "5.64189583547756"},
+      {"0.250", "0.25"},
+      {"111.12469893271061", "111.12469893271061"}, // 15 digits would read back otherwise
+  };
+  for (const auto &[given, quoted] : cases)
+    EXPECT_EQ(QuotedInput(given), quoted) << given;
+}
