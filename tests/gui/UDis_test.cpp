@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -751,21 +752,39 @@ private slots:
   // Scroll bars appear when the cells no longer fit.
   void gridScrollBars_data() {
     QTest::addColumn<bool>("column");
-    QTest::addRow("column 1 wider than the grid") << true;
-    QTest::addRow("row 1 taller than the grid") << false;
+    QTest::addColumn<bool>("row");
+    QTest::addRow("column 1 wider than the grid") << true << false;
+    QTest::addRow("row 1 taller than the grid") << false << true;
+    QTest::addRow("both") << true << true;
   }
   void gridScrollBars() {
     QFETCH(bool, column);
+    QFETCH(bool, row);
     TCoefficientGrid *grid = Grid();
     QVERIFY(!grid->horizontalScrollBar()->isVisible());
     QVERIFY(!grid->verticalScrollBar()->isVisible());
-    QHeaderView *header = column ? grid->horizontalHeader() : grid->verticalHeader();
-    const int line = header->sectionSize(0) - 1;
-    const auto at = [column](int position) { return column ? QPoint(position, 5) : QPoint(20, position); };
-    Drag(header->viewport(), at(line), at(line + 150));
-    QScrollBar *bar = column ? grid->horizontalScrollBar() : grid->verticalScrollBar();
-    QTRY_VERIFY(bar->isVisible());
-    QVERIFY(bar->maximum() > 0);
+    const auto widen = [](QHeaderView *header, bool horizontal) {
+      const int line = header->sectionSize(0) - 1;
+      const auto at = [horizontal](int position) {
+        return horizontal ? QPoint(position, 5) : QPoint(20, position);
+      };
+      Drag(header->viewport(), at(line), at(line + 150));
+    };
+    if (column)
+      widen(grid->horizontalHeader(), true);
+    if (row)
+      widen(grid->verticalHeader(), false);
+    QScrollBar *across = grid->horizontalScrollBar(), *down = grid->verticalScrollBar();
+    QTRY_VERIFY((!column || across->isVisible()) && (!row || down->isVisible()));
+    QVERIFY((column ? across : down)->maximum() > 0);
+    if (!across->isVisible() || !down->isVisible())
+      return;
+    // The square between the bars: the classic button face.
+    const QPoint corner(down->mapTo(grid, down->rect().center()).x(),
+                        across->mapTo(grid, across->rect().center()).y());
+    QCOMPARE(grid->grab().toImage().pixelColor(corner), grid->palette().color(QPalette::Button));
+    QCOMPARE(qobject_cast<QProxyStyle *>(grid->style())->baseStyle()->name(),
+             QApplication::style()->name());
   }
 
   void buttons() {
@@ -777,6 +796,10 @@ private slots:
       QCOMPARE(button->toolTipDuration(), 2500);
       QCOMPARE(button->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, button), 500);
       QCOMPARE(button->size(), QSize(77, 30));
+      // Drawn in the application's classic style, not Qt's default.
+      const auto *style = qobject_cast<QProxyStyle *>(button->style());
+      QVERIFY(style);
+      QCOMPARE(style->baseStyle()->name(), QApplication::style()->name());
       // The picture's bottom-left colour is transparent.
       const QImage picture = button->icon().pixmap(16, 16).toImage();
       QCOMPARE(picture.size(), QSize(16, 16));
