@@ -749,6 +749,49 @@ private slots:
     QCOMPARE(texts.filter(QStringLiteral("Paste")).size(), 0);
   }
 
+  // Shift+F10 opens the focused box's context menu. A box whose keys the
+  // filter swallows names no keys beside the items, which still work.
+  void contextMenuByShiftF10_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("keysNamed");
+    QTest::newRow("edS") << "edS" << false;
+    QTest::newRow("edR") << "edR" << false;
+    QTest::newRow("edQe") << "edQe" << false;
+    QTest::newRow("edL, with 复制计算书") << "edL" << false;
+    QTest::newRow("edLReal, read-only, unfiltered") << "edLReal" << true;
+    QTest::newRow("cbbSourceType, unfiltered") << "cbbSourceType" << true;
+  }
+  void contextMenuByShiftF10() {
+    QFETCH(QString, box);
+    QFETCH(bool, keysNamed);
+    QWidget *target = Find(qPrintable(box));
+    auto *combo = qobject_cast<QComboBox *>(target);
+    QLineEdit *edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit *>(target);
+    QApplication::clipboard()->setText(QStringLiteral("7\n")); // Paste offered
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_F10, Qt::ShiftModifier);
+    QMenu *menu = nullptr;
+    QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+    QStringList texts;
+    QAction *paste = nullptr;
+    for (QAction *action : menu->actions()) {
+      texts << action->text();
+      if (action->text().startsWith(QStringLiteral("粘贴")))
+        paste = action;
+    }
+    QCOMPARE(texts.filter(QStringLiteral("\t")).isEmpty(), !keysNamed);
+    if (box == "edL")
+      QCOMPARE(texts.filter(QStringLiteral("复制计算书")).size(), 1);
+    if (!edit->isReadOnly()) {
+      QVERIFY(paste);
+      edit->selectAll();
+      paste->trigger();
+      QCoreApplication::processEvents();
+      QCOMPARE(edit->text(), QStringLiteral("7"));
+    }
+    menu->close();
+  }
+
   // Scroll bars appear when the cells no longer fit.
   void gridScrollBars_data() {
     QTest::addColumn<bool>("column");
