@@ -1,12 +1,8 @@
 #include "csv.h"
 
-#include <cerrno>
 #include <cstring>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+
+#include "platform.h"
 
 namespace {
 
@@ -26,36 +22,6 @@ bool NeedsQuotes(std::string_view text) {
   return false;
 }
 
-// One read of what is there, up to `size` bytes. Unlike fread, which waits
-// until the whole size has arrived, this returns a row that comes alone on a
-// pipe or from a terminal at once. Streams without a descriptor (in memory)
-// have all their bytes at hand and use fread.
-std::size_t ReadSome(std::FILE *in, char *buffer, std::size_t size, bool &failed) {
-#ifdef _WIN32
-  int fd = _fileno(in);
-#else
-  int fd = fileno(in);
-#endif
-  if (fd < 0) {
-    std::size_t n = std::fread(buffer, 1, size, in);
-    failed = std::ferror(in) != 0;
-    return n;
-  }
-  for (;;) {
-#ifdef _WIN32
-    int n = _read(fd, buffer, static_cast<unsigned>(size));
-#else
-    ssize_t n = read(fd, buffer, size);
-#endif
-    if (n >= 0)
-      return static_cast<std::size_t>(n);
-    if (errno != EINTR) {
-      failed = true;
-      return 0;
-    }
-  }
-}
-
 } // namespace
 
 bool CsvReader::Fill() {
@@ -64,7 +30,7 @@ bool CsvReader::Fill() {
   if (FBeforeWait)
     FBeforeWait();
   FPos = 0;
-  FEnd = ReadSome(FIn, FBuffer.data(), FBuffer.size(), FReadFailed);
+  FEnd = ReadAvailable(FIn, FBuffer.data(), FBuffer.size(), FReadFailed);
   if (FEnd == 0) {
     FEof = true;
     return false;

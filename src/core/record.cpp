@@ -4,7 +4,7 @@
 #include <vector>
 
 #ifndef KESTRIN_VERSION
-#define KESTRIN_VERSION "?"
+#error "KESTRIN_VERSION must be defined (the build passes the project's version)"
 #endif
 
 namespace {
