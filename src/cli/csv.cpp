@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform.h"
@@ -22,6 +23,28 @@ bool NeedsQuotes(std::string_view text) {
   return false;
 }
 
+// One read of what is there, up to `size` bytes. Unlike fread, which waits
+// until the whole size has arrived, this returns a row that comes alone on a
+// pipe or from a terminal at once. Streams without a descriptor (in memory)
+// have all their bytes at hand and use fread.
+std::size_t ReadSome(std::FILE *in, char *buffer, std::size_t size, bool &failed) {
+  const int fd = StreamDescriptor(in);
+  if (fd < 0) {
+    std::size_t n = std::fread(buffer, 1, size, in);
+    failed = std::ferror(in) != 0;
+    return n;
+  }
+  for (;;) {
+    const std::ptrdiff_t n = ReadDescriptor(fd, buffer, size);
+    if (n >= 0)
+      return static_cast<std::size_t>(n);
+    if (errno != EINTR) {
+      failed = true;
+      return 0;
+    }
+  }
+}
+
 } // namespace
 
 bool CsvReader::Fill() {
@@ -30,7 +53,7 @@ bool CsvReader::Fill() {
   if (FBeforeWait)
     FBeforeWait();
   FPos = 0;
-  FEnd = ReadAvailable(FIn, FBuffer.data(), FBuffer.size(), FReadFailed);
+  FEnd = ReadSome(FIn, FBuffer.data(), FBuffer.size(), FReadFailed);
   if (FEnd == 0) {
     FEof = true;
     return false;

@@ -22,16 +22,15 @@ std::FILE *OpenForReading(const std::string &path);
 // "\r\n", so the CSV in and out are the same bytes on every system.
 void UseBinaryStreams();
 
-// One read of what is there, up to `size` bytes: unlike fread, which waits
-// until the whole size has arrived, this returns a row that comes alone on a
-// pipe or from a terminal at once. 0 at the end or on failure (`failed`).
-// Streams without a descriptor (in memory) have all their bytes at hand and
-// are read with fread.
-std::size_t ReadAvailable(std::FILE *in, char *buffer, std::size_t size, bool &failed);
+// The descriptor of a stream, or -1 for one without (in memory).
+int StreamDescriptor(std::FILE *stream);
 
-// The calendar date and time of `t`, in the user's time zone or in UTC.
-std::tm LocalDate(std::time_t t);
-std::tm UtcDate(std::time_t t);
+// One read of what is there on a descriptor, up to `size` bytes: the count,
+// 0 at the end, -1 on failure (errno says why).
+std::ptrdiff_t ReadDescriptor(int fd, char *buffer, std::size_t size);
+
+// The calendar date and time of `t`, in UTC or in the user's time zone.
+std::tm CalendarTime(std::time_t t, bool utc);
 
 // GB18030 bytes to UTF-8; false (out unspecified) for bytes that are not
 // GB18030 text.

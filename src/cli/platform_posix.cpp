@@ -1,7 +1,5 @@
 #include "platform.h"
 
-#include <cerrno>
-
 #include <iconv.h>
 #include <unistd.h>
 
@@ -15,33 +13,20 @@ std::FILE *OpenForReading(const std::string &path) {
 
 void UseBinaryStreams() {}
 
-std::size_t ReadAvailable(std::FILE *in, char *buffer, std::size_t size, bool &failed) {
-  const int fd = fileno(in);
-  if (fd < 0) {
-    const std::size_t n = std::fread(buffer, 1, size, in);
-    failed = std::ferror(in) != 0;
-    return n;
-  }
-  for (;;) {
-    const ssize_t n = read(fd, buffer, size);
-    if (n >= 0)
-      return static_cast<std::size_t>(n);
-    if (errno != EINTR) {
-      failed = true;
-      return 0;
-    }
-  }
+int StreamDescriptor(std::FILE *stream) {
+  return fileno(stream);
 }
 
-std::tm LocalDate(std::time_t t) {
-  std::tm parts{};
-  localtime_r(&t, &parts);
-  return parts;
+std::ptrdiff_t ReadDescriptor(int fd, char *buffer, std::size_t size) {
+  return read(fd, buffer, size);
 }
 
-std::tm UtcDate(std::time_t t) {
+std::tm CalendarTime(std::time_t t, bool utc) {
   std::tm parts{};
-  gmtime_r(&t, &parts);
+  if (utc)
+    gmtime_r(&t, &parts);
+  else
+    localtime_r(&t, &parts);
   return parts;
 }
 

@@ -1,7 +1,5 @@
 #include "platform.h"
 
-#include <cerrno>
-
 #include <fcntl.h>
 #include <io.h>
 #define WIN32_LEAN_AND_MEAN
@@ -53,33 +51,20 @@ void UseBinaryStreams() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
-std::size_t ReadAvailable(std::FILE *in, char *buffer, std::size_t size, bool &failed) {
-  const int fd = _fileno(in);
-  if (fd < 0) {
-    const std::size_t n = std::fread(buffer, 1, size, in);
-    failed = std::ferror(in) != 0;
-    return n;
-  }
-  for (;;) {
-    const int n = _read(fd, buffer, static_cast<unsigned>(size));
-    if (n >= 0)
-      return static_cast<std::size_t>(n);
-    if (errno != EINTR) {
-      failed = true;
-      return 0;
-    }
-  }
+int StreamDescriptor(std::FILE *stream) {
+  return _fileno(stream);
 }
 
-std::tm LocalDate(std::time_t t) {
-  std::tm parts{};
-  localtime_s(&parts, &t);
-  return parts;
+std::ptrdiff_t ReadDescriptor(int fd, char *buffer, std::size_t size) {
+  return _read(fd, buffer, static_cast<unsigned>(size));
 }
 
-std::tm UtcDate(std::time_t t) {
+std::tm CalendarTime(std::time_t t, bool utc) {
   std::tm parts{};
-  gmtime_s(&parts, &t);
+  if (utc)
+    gmtime_s(&parts, &t);
+  else
+    localtime_s(&parts, &t);
   return parts;
 }
 
