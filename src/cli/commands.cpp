@@ -51,7 +51,7 @@ int RunSingleCase(TDirection direction, const CalcInputs &inputs,
   if (format == TOutputFormat::Json)
     text = CaseJson(c);
   else if (c.Error.empty())
-    text = format == TOutputFormat::Text ? CaseText(c) : CaseRecord(c, choices);
+    text = format == TOutputFormat::Text ? CaseText(c) : CaseRecord(c, inputs, choices);
   if (!c.Error.empty())
     std::fprintf(err, "kestrin-cli: %s\n", c.Error.c_str());
   std::fwrite(text.data(), 1, text.size(), out);

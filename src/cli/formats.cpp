@@ -64,8 +64,15 @@ std::string CaseJson(const TCase &c) {
   return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-std::string CaseRecord(const TCase &c, std::optional<TClassChoices> choices) {
-  return RecordMarkdown(MakeRecord(c.Calc, c.Direction, choices, RecordDateNow()));
+std::string CaseRecord(const TCase &c, const CalcInputs &inputs,
+                       std::optional<TClassChoices> choices) {
+  TCalcRecord record = MakeRecord(c.Calc, c.Direction, choices, RecordDateNow());
+  // S or r quoted as given; a radius given after an area wins.
+  if (inputs.Radius)
+    QuoteGivenSize(record, true, *inputs.Radius);
+  else if (inputs.Area)
+    QuoteGivenSize(record, false, *inputs.Area);
+  return RecordMarkdown(record);
 }
 
 TRecordDate RecordDateNow() {

@@ -14,8 +14,10 @@
 // any text: bytes that are not UTF-8 are replaced.
 std::string CaseJson(const TCase &c);
 
-// The record of a case that succeeded, as Markdown, dated RecordDateNow().
-std::string CaseRecord(const TCase &c, std::optional<TClassChoices> choices);
+// The record of a case that succeeded, as Markdown, dated RecordDateNow(),
+// quoting the size (S or r) as `inputs` gave it.
+std::string CaseRecord(const TCase &c, const CalcInputs &inputs,
+                       std::optional<TClassChoices> choices);
 
 // The date a record carries: SOURCE_DATE_EPOCH (seconds, as UTC) when set
 // to a whole number, so that output can be reproduced; else today, local.

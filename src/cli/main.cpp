@@ -74,6 +74,18 @@ struct CalcOptions {
   CLI::Option *BasisOption = nullptr;
 };
 
+// --class takes what a batch cell takes; the message is the batch row's.
+CLI::Validator SourceClassCheck() {
+  return CLI::Validator(
+      [](const std::string &text) {
+        std::string error;
+        CatchFailure([&] { SourceClassFromText(text); },
+                     [&](const Exception &failure) { error = failure.Message(); });
+        return error;
+      },
+      "{I,II,III}");
+}
+
 void AddCalcOptions(CLI::App *command, CalcOptions &o) {
   o.Command = command;
   CLI::Option_group *size = command->add_option_group("size", "the production unit (one of)");
@@ -83,7 +95,7 @@ void AddCalcOptions(CLI::App *command, CalcOptions &o) {
   command->add_option("--cm", o.Cm, "concentration limit Cm, mg/m³")->required();
   command->add_option("--wind", o.Wind, "five-year average wind speed V, m/s")->required();
   o.ClassOption = command->add_option("--class", o.Class, "pollution-source class I, II or III")
-                      ->check(CLI::IsMember({"I", "II", "III", "\u2160", "\u2161", "\u2162"}));
+                      ->check(SourceClassCheck());
   o.StacksOption = command
                        ->add_option("--stacks", o.Stacks,
                                     "stacks emitting the same gas beside the source: yes|no")

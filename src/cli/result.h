@@ -79,7 +79,7 @@ inline constexpr TResultField ResultFields[] = {
     {"radius", FieldGetters::NumberOf<&TKestrin::Radius>, "equivalent radius r, m (instead of area)"},
     {"cm", FieldGetters::NumberOf<&TKestrin::Cm>, "concentration limit Cm, mg/m³"},
     {"wind", FieldGetters::NumberOf<&TKestrin::WindSpeed>, "five-year average wind speed V, m/s"},
-    {"class", FieldGetters::ClassOf, "source class I, II or III (also the characters Ⅰ, Ⅱ, Ⅲ)"},
+    {"class", FieldGetters::ClassOf, "source class I, II or III (also Ⅰ, Ⅱ, Ⅲ or 1, 2, 3; 类 may follow)"},
     {"qe", FieldGetters::NumberOf<&TKestrin::Qe>, "emission rate Qe, kg/h (distance rows)"},
     {"distance", FieldGetters::NumberOf<&TKestrin::Distance>, "distance L, m (emission rows)"},
     {"graded", FieldGetters::NumberOf<&TKestrin::GradedDistance>, {}},

@@ -38,6 +38,8 @@ std::string DateText(const TRecordDate &d) {
 
 std::string ClassReason(const TCalcRecord &r) {
   std::string name = Pick(ClassNames, 3, r.Calc.SourceClass());
+  if (!r.Choices && !r.ClassPicked)
+    return name + "类（未选定类别，按" + name + "类计算）。";
   if (!r.Choices)
     return name + "类（直接给定）。";
   const TClassChoices &c = *r.Choices;
@@ -50,9 +52,13 @@ std::vector<std::vector<std::string>> InputRows(const TCalcRecord &r) {
   const TKestrin &k = r.Calc;
   std::vector<std::vector<std::string>> rows = {
       {"参数", "符号", "数值", "单位"},
-      {"有害气体无组织排放源所在生产单元占地面积", "S", r.AreaText, "m²"},
-      {"有害气体无组织排放源所在生产单元等效半径", "r", ValueToText(k.Radius()), "m"},
-      {"排放浓度限值", "Cm", ValueToText(k.Cm()), "mg/m³(N)"},
+      {std::string("有害气体无组织排放源所在生产单元占地面积") +
+           (r.RadiusGiven ? "（由 r 求得，S = π·r²）" : ""),
+       "S", r.AreaText, "m²"},
+      {std::string("有害气体无组织排放源所在生产单元等效半径") +
+           (r.RadiusGiven ? "" : "（由 S 求得，r = √(S/π)）"),
+       "r", r.RadiusText, "m"},
+      {"标准浓度限值", "Cm", ValueToText(k.Cm()), "mg/m³(N)"},
       {"近五年平均风速", "V", ValueToText(k.WindSpeed()), "m/s"},
   };
   if (r.Direction == TDirection::Distance)
@@ -90,7 +96,8 @@ std::vector<std::vector<std::string>> ResultRows(const TCalcRecord &r) {
   const TKestrin &k = r.Calc;
   std::vector<std::vector<std::string>> rows = {{"项目", "数值", "单位"}};
   if (r.Direction == TDirection::Emission) {
-    rows.push_back({"允许的无组织排放强度 Qe", ValueToText(k.Qe()), "kg/h"});
+    rows.push_back(
+        {"L = " + ValueToText(k.Distance()) + " m 处允许的无组织排放强度 Qe", ValueToText(k.Qe()), "kg/h"});
     rows.push_back({"卫生防护距离(级差确定值) L", ValueToText(k.GradedDistance()), "m"});
     return rows;
   }
@@ -99,7 +106,8 @@ std::vector<std::vector<std::string>> ResultRows(const TCalcRecord &r) {
   rows.push_back({"迭代次数", CountToText(k.Iterations()), ""});
   rows.push_back({"相对容差", ValueToText(k.Tolerance()), ""});
   if (r.Check.Done)
-    rows.push_back({"级差确定值处允许的排放强度", ValueToText(r.Check.AllowedQe), "kg/h"});
+    rows.push_back({"级差确定值 L = " + ValueToText(k.GradedDistance()) + " m 处允许的排放强度",
+                    ValueToText(r.Check.AllowedQe), "kg/h"});
   return rows;
 }
 
@@ -130,7 +138,8 @@ std::vector<TBlock> Blocks(const TCalcRecord &r) {
                     "Q<sub>c</sub>/C<sub>m</sub> = (1/A)·(B·L<sup>C</sup> + "
                     "0.25·r<sup>2</sup>)<sup>0.50</sup>·L<sup>D</sup>",
                     {}});
-  std::string where = "式中 Qc 为无组织排放量（kg/h），r² = S/π。";
+  std::string where = "式中 Qc = Qe，为有害气体无组织排放量（kg/h）；Cm 为标准浓度限值（mg/m³）；"
+                      "r² = S/π。";
   where += distance ? "L 由迭代搜索求得：模型排放量与 Qe 的相对误差不大于 " +
                           ValueToText(r.Calc.Tolerance()) +
                           " 时停止；再按级差（50 m、100 m、200 m）向上取整。"
@@ -237,9 +246,26 @@ TCalcRecord MakeRecord(const TKestrin &calc, TDirection direction,
   record.Choices = choices;
   record.Date = date;
   record.AreaText = ValueToText(calc.Area());
+  record.RadiusText = ValueToText(calc.Radius());
   if (direction == TDirection::Distance)
     record.Check = CheckGradedDistance(calc);
   return record;
+}
+
+std::string QuotedInput(const std::string &text) {
+  const double value = StoreDouble(TextToValue(text));
+  const std::string quoted = ValueToText(value);
+  bool readsBack = false;
+  // Near the largest double the 15 digits round past it and do not read at all.
+  CatchFailure([&] { readsBack = StoreDouble(TextToValue(quoted)) == value; },
+               [](const Exception &) {});
+  return readsBack ? quoted : text;
+}
+
+void QuoteGivenSize(TCalcRecord &record, bool radius, const std::string &text) {
+  record.RadiusGiven = radius;
+  record.AreaText = radius ? ValueToText(record.Calc.Area()) : QuotedInput(text);
+  record.RadiusText = radius ? QuotedInput(text) : ValueToText(record.Calc.Radius());
 }
 
 std::string RecordMarkdown(const TCalcRecord &record) {

@@ -61,17 +61,31 @@ struct TCalcRecord {
   TDirection Direction = TDirection::Distance;
   TKestrin Calc;                        // as the successful computation left it
   std::optional<TClassChoices> Choices; // empty: the class was given directly
-  TGradeCheck Check;                    // distance only
+  // Without Choices: false when no class was picked at all (the window's
+  // combo box held a text of its own), so class Ⅰ applied by default.
+  bool ClassPicked = true;
+  TGradeCheck Check; // distance only
   TRecordDate Date;
-  // S as the record quotes it: the calculator's by default. The window
-  // computes with the area derived from the radius box (100 becomes
-  // 99.9999999999999), so it quotes the area box instead.
-  std::string AreaText;
+  // S and r as the record quotes them: the one given as given, the other as
+  // derived from it. The window computes with the S derived from its radius
+  // box (39773 becomes 39772.9999999999), so it quotes that S and r as given:
+  // fed back, the stated inputs give the record's own figures.
+  bool RadiusGiven = false;
+  std::string AreaText, RadiusText;
 };
 
 // The record of a successful computation held by calc.
 TCalcRecord MakeRecord(const TKestrin &calc, TDirection direction,
                        std::optional<TClassChoices> choices, TRecordDate date);
+
+// The text a record quotes for an input given as `text` (which converts):
+// ValueToText of its value when that reads back to the same double ("1e2"
+// is quoted as "100"), else the text itself, so that it still reproduces.
+std::string QuotedInput(const std::string &text);
+
+// Makes the record quote S (radius false) or r (radius true) as the input
+// given as `text`, and the other as derived from it.
+void QuoteGivenSize(TCalcRecord &record, bool radius, const std::string &text);
 
 // The graded-distance note of the check, or "" when the graded distance
 // holds Qe; shared by the record and the batch tool's JSON.

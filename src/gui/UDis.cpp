@@ -91,7 +91,7 @@ TfrmDis::TfrmDis(QWidget *parent) : QWidget(parent, Qt::Window | Qt::WindowStays
   SetTabOrder();
   ConnectHandlers();
   FRecordCopy =
-      new TRecordCopy(this, {edS, edQe, edL, edLReal, cbbSourceType, rgOther, rgThree, rgQS});
+      new TRecordCopy(this, {edR, edQe, edL, edLReal, cbbSourceType, rgOther, rgThree, rgQS});
   WatchCreditsPanel();
   Guarded([this] { FormCreate(); });
 }

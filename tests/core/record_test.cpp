@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -97,10 +98,10 @@ const RenderCase RenderCases[] = {
      {"| 工业企业卫生防护距离 | L | 1500 | m |",
       "Ⅱ类。依据：排放同种有害气体的共存的排气筒：有；排气筒的污染物排放量：小于等于规定的1/3。",
       "距离分档：1000 < L ≤ 2000 m（按 L = 1500 m 确定）。",
-      "| 允许的无组织排放强度 Qe | 30.3994335983537 | kg/h |",
+      "| L = 1500 m 处允许的无组织排放强度 Qe | 30.3994335983537 | kg/h |",
       "| 卫生防护距离(级差确定值) L | 1600 | m |"},
      {"<p>距离分档：1000 &lt; L ≤ 2000 m（按 L = 1500 m 确定）。</p>",
-      "<tr><td>允许的无组织排放强度 Qe</td><td>30.3994335983537</td><td>kg/h</td></tr>"}},
+      "<tr><td>L = 1500 m 处允许的无组织排放强度 Qe</td><td>30.3994335983537</td><td>kg/h</td></tr>"}},
     {"LowWindChronic",
      TDirection::Emission,
      "1.5",
@@ -175,3 +176,18 @@ TEST(Record, FailingCheckIsNoted) {
 }
 
 } // namespace
+
+// A record quotes a given input so that it reads back to the same double.
+TEST(Record, QuotedInput) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  const std::pair<const char *, const char *> cases[] = {
+      {"1e2", "100"},
+      {"5.64189583547756", "5.64189583547756"},
+      {"0.250", "0.25"},
+      {"111.12469893271061", "111.12469893271061"}, // 15 digits would read back otherwise
+      {"1.7976931348623157e308", "1.7976931348623157e308"}, // 15 digits overflow
+  };
+  for (const auto &[given, quoted] : cases)
+    EXPECT_EQ(QuotedInput(given), quoted) << given;
+}
