@@ -196,7 +196,8 @@ private slots:
       // The box's own items stay, each of them.
       std::unique_ptr<QMenu> own(Box(name)->createStandardContextMenu());
       for (QAction *action : own->actions())
-        QVERIFY2(action->isSeparator() || FindItem(menu, action->text()), qPrintable(action->text()));
+        QVERIFY2(action->isSeparator() || FindItem(menu, action->text()),
+                 qPrintable(action->text()));
       menu->close();
     }
     Box("edL")->setText(QStringLiteral("1500"));
