@@ -85,6 +85,6 @@ std::string ReadLayout(const CsvRecord &header, const std::vector<std::string> &
       return "column " + Quoted(header.Field(i)) + " appears twice in the header";
   }
   if (layout.Position[ColMode] == Absent)
-    return "the header has no 'mode' column";
+    return "the header has no " + Quoted(ResultFields[ColMode].Name) + " column";
   return FindKept(header, keep, layout);
 }

@@ -28,7 +28,8 @@ namespace {
 std::string OutputColumnsHelp() {
   std::string help, line = "   ";
   for (const TResultField &field : ResultFields) {
-    const std::string name = " " + std::string(field.Name) + (field.Get == FieldGetters::ErrorOf ? "." : ",");
+    const std::string name =
+        " " + std::string(field.Name) + (field.Get == FieldGetters::ErrorOf ? "." : ",");
     if (line.size() + name.size() > 78) {
       help += line + "\n";
       line = "   ";

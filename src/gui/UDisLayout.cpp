@@ -20,8 +20,8 @@
 #include <QValidator>
 
 #include "UDis.h"
-#include "record.h"
 #include "UGrid.h"
+#include "record.h"
 
 // The pictures are XPM text, compiled in and read by Qt directly: no image
 // reader, whose first use looks through every image plug-in.
@@ -92,8 +92,8 @@ struct TControlLayout {
   QRgb FontColor; // ParentColor: the parent's text colour
   const char *Text = "";
   Qt::AlignmentFlag Align = Qt::AlignLeft;
-  const char *Hint = nullptr;           // buttons: the tooltip
-  const char *const *Picture = nullptr; // buttons: the picture, XPM
+  const char *Hint = nullptr;            // buttons: the tooltip
+  const char *const *Picture = nullptr;  // buttons: the picture, XPM
   const TChoiceGroup *Choices = nullptr; // radio groups: the record's own captions
 };
 
