@@ -196,8 +196,9 @@ private slots:
       // The box's own items stay, each of them.
       std::unique_ptr<QMenu> own(Box(name)->createStandardContextMenu());
       for (QAction *action : own->actions())
-        QVERIFY2(action->isSeparator() || FindItem(menu, action->text()),
-                 qPrintable(action->text()));
+        QVERIFY2(action->isSeparator() || FindItem(menu, action->text().section(u'\t', 0, 0)) ||
+                     FindItem(menu, action->text()),
+                 qPrintable(action->text())); // an input box's menu names no swallowed keys
       menu->close();
     }
     Box("edL")->setText(QStringLiteral("1500"));
