@@ -120,8 +120,8 @@ constexpr TPair TwoToJOver64[TableSize] = {
 // spacing by adding the smallest normal number, lifted by 2^Lift so that
 // every term stays normal, and taken away again exactly.
 Extended Scale(Extended hi, Extended lo, int m) {
-  Extended y = hi + lo;
-  if (std::ilogb(y) + m >= LDBL_MIN_EXP - 1)
+  Extended y = hi + lo; // at least 0.99
+  if (m >= LDBL_MIN_EXP || std::ilogb(y) + m >= LDBL_MIN_EXP - 1)
     return std::scalbn(y, m);
   Extended rest = lo - (y - hi); // y + rest = hi + lo exactly
   constexpr int Lift = 256;
