@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "UCal.h"
 
@@ -15,7 +14,7 @@ struct CalcInputs {
   const std::string *Radius = nullptr;
   const std::string *Cm = nullptr;
   const std::string *WindSpeed = nullptr;
-  const std::string *SourceClass = nullptr; // "I", "II", "III", "Ⅰ", "Ⅱ", "Ⅲ"
+  const std::string *SourceClass = nullptr; // as SourceClassFromText takes it
   const std::string *Qe = nullptr;
   const std::string *Distance = nullptr;
 };
@@ -24,9 +23,6 @@ struct CalcInputs {
 // SetDistance in that order, each only for an input that is present. A
 // failure propagates from the failing setter; the earlier ones stay applied.
 void ApplyInputs(TKestrin &calc, const CalcInputs &inputs);
-
-// "I" -> 0, "Ⅱ" -> 1, ...; throws ESourceClassError for anything else.
-std::int32_t SourceClassFromText(std::string_view text);
 
 // 0 -> "I", 1 -> "II", 2 -> "III".
 const char *SourceClassName(std::int32_t sourceClass);

@@ -204,3 +204,63 @@ std::int32_t SourceClassFromChoices(int other, int three, int qs) {
     return three == 0 ? 0 : 1;
   return qs == 0 ? 1 : 2;
 }
+
+// ---- Source class from its text -------------------------------------------------
+
+namespace {
+
+constexpr std::string_view ClassBlanks[] = {" ", "\t", "\u00A0", "\u3000"};
+constexpr std::string_view ClassSuffix = "\u7C7B"; // 类
+
+struct ClassSpelling {
+  std::string_view Text; // ASCII letters in lower case
+  std::int32_t Class;
+};
+
+constexpr ClassSpelling ClassSpellings[] = {
+    {"i", 0}, {"ii", 1},     {"iii", 2},    {"1", 0},      {"2", 1},
+    {"3", 2}, {"\u2160", 0}, {"\u2161", 1}, {"\u2162", 2},
+};
+
+bool StartsWith(std::string_view text, std::string_view start) {
+  return text.substr(0, start.size()) == start;
+}
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// Each pass that trims something shortens the text, so the loop ends.
+std::string_view TrimClassBlanks(std::string_view text) {
+  bool trimmed = true;
+  while (trimmed) {
+    trimmed = false;
+    for (std::string_view blank : ClassBlanks) {
+      if (StartsWith(text, blank)) {
+        text.remove_prefix(blank.size());
+        trimmed = true;
+      }
+      if (EndsWith(text, blank)) {
+        text.remove_suffix(blank.size());
+        trimmed = true;
+      }
+    }
+  }
+  return text;
+}
+
+} // namespace
+
+std::int32_t SourceClassFromText(std::string_view text) {
+  std::string_view numeral = TrimClassBlanks(text);
+  if (EndsWith(numeral, ClassSuffix))
+    numeral.remove_suffix(ClassSuffix.size());
+  std::string folded(numeral);
+  for (char &c : folded)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  for (const ClassSpelling &s : ClassSpellings)
+    if (folded == s.Text)
+      return s.Class;
+  throw ESourceClassError(text);
+}

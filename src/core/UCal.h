@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "numtext.h"
 
@@ -91,3 +92,19 @@ extern TKestrin *Calculator;
 //   other 1 ("无" stacks): qs 0 (acute) -> class 1 (II), qs 1 (chronic) -> class 2 (III)
 // The group that does not apply is ignored.
 std::int32_t SourceClassFromChoices(int other, int three, int qs);
+
+// A source-class text that is none of the spellings SourceClassFromText takes.
+class ESourceClassError : public Exception {
+public:
+  explicit ESourceClassError(std::string_view text)
+      : Exception("'" + std::string(text) + "' is not a valid source class") {}
+  const char *ClassName() const override { return "ESourceClassError"; }
+};
+
+// Source class from its text as typed, pasted or written in a batch file
+// (UTF-8): after trimming blanks (space, tab, no-break space, ideographic
+// space), I/II/III in either case, Ⅰ/Ⅱ/Ⅲ or 1/2/3, each optionally followed
+// by 类. Examples: "II" -> 1, " iii类\u3000" -> 2, "2类" -> 1, "Ⅰ" -> 0.
+// Anything else ("", "IV", "类Ⅱ", "II 类", "ⅰ") throws ESourceClassError
+// quoting the text as given.
+std::int32_t SourceClassFromText(std::string_view text);

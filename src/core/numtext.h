@@ -10,7 +10,6 @@
 #include <cfloat>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 using Extended = long double;
 static_assert(LDBL_MANT_DIG == 64,
@@ -86,14 +85,6 @@ class EOverflow : public EMathError {
 public:
   EOverflow() : EMathError("Floating point overflow") {}
   const char *ClassName() const override { return "EOverflow"; }
-};
-
-// A source-class text that is none of I, II, III (or Ⅰ, Ⅱ, Ⅲ).
-class ESourceClassError : public Exception {
-public:
-  explicit ESourceClassError(std::string_view text)
-      : Exception("'" + std::string(text) + "' is not a valid source class") {}
-  const char *ClassName() const override { return "ESourceClassError"; }
 };
 
 // The distance search ended without meeting its tolerance (see CalcDistance).

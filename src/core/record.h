@@ -15,6 +15,19 @@
 
 enum class TDirection { Distance, Emission };
 
+// A choice group of the window: its caption and its two items, as the
+// window shows them and the record quotes them.
+struct TChoiceGroup {
+  const char *Caption;
+  const char *Items[2];
+};
+
+inline constexpr TChoiceGroup OtherChoices{"排放同种有害气体的共存的排气筒", {"有", "无"}};
+inline constexpr TChoiceGroup ThreeChoices{"排气筒的污染物排放量",
+                                           {"大于规定的1/3", "小于等于规定的1/3"}};
+inline constexpr TChoiceGroup QSChoices{"无组织排放的有害气体的允许浓度",
+                                        {"按急性反应指标确定", "按慢性反应指标确定"}};
+
 // The window's three choices that decide the source class, by item index:
 // Other 0 "有" / 1 "无" stacks; Three 0 above / 1 within 1/3; QS 0 acute /
 // 1 chronic. Only the group that applies is quoted.
@@ -48,17 +61,31 @@ struct TCalcRecord {
   TDirection Direction = TDirection::Distance;
   TKestrin Calc;                        // as the successful computation left it
   std::optional<TClassChoices> Choices; // empty: the class was given directly
-  TGradeCheck Check;                    // distance only
+  // Without Choices: false when no class was picked at all (the window's
+  // combo box held a text of its own), so class Ⅰ applied by default.
+  bool ClassPicked = true;
+  TGradeCheck Check; // distance only
   TRecordDate Date;
-  // S as the record quotes it: the calculator's by default. The window
-  // computes with the area derived from the radius box (100 becomes
-  // 99.9999999999999), so it quotes the area box instead.
-  std::string AreaText;
+  // S and r as the record quotes them: the one given as given, the other as
+  // derived from it. The window computes with the S derived from its radius
+  // box (39773 becomes 39772.9999999999), so it quotes that S and r as given:
+  // fed back, the stated inputs give the record's own figures.
+  bool RadiusGiven = false;
+  std::string AreaText, RadiusText;
 };
 
 // The record of a successful computation held by calc.
 TCalcRecord MakeRecord(const TKestrin &calc, TDirection direction,
                        std::optional<TClassChoices> choices, TRecordDate date);
+
+// The text a record quotes for an input given as `text` (which converts):
+// ValueToText of its value when that reads back to the same double ("1e2"
+// is quoted as "100"), else the text itself, so that it still reproduces.
+std::string QuotedInput(const std::string &text);
+
+// Makes the record quote S (radius false) or r (radius true) as the input
+// given as `text`, and the other as derived from it.
+void QuoteGivenSize(TCalcRecord &record, bool radius, const std::string &text);
 
 // The graded-distance note of the check, or "" when the graded distance
 // holds Qe; shared by the record and the batch tool's JSON.

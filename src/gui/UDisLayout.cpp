@@ -1,5 +1,6 @@
 #include "UDisLayout.h"
 
+#include <algorithm>
 #include <iterator>
 #include <variant>
 
@@ -19,6 +20,7 @@
 
 #include "UDis.h"
 #include "UGrid.h"
+#include "record.h"
 
 // The pictures are XPM text, compiled in and read by Qt directly: no image
 // reader, whose first use looks through every image plug-in.
@@ -39,7 +41,7 @@ enum class TControlKind {
   ReadOnlyEdit, // as Edit, read-only but still focusable
   CountEdit,    // borderless, read-only, the panel's background
   ComboBox,     // editable drop-down; Text holds the items
-  RadioGroup,   // caption and items in Text, "caption|item 0|item 1"
+  RadioGroup,   // caption and items from Choices
   Button,       // picture left of the caption, tooltip
   Grid,         // the coefficient grid
 };
@@ -89,8 +91,9 @@ struct TControlLayout {
   QRgb FontColor; // ParentColor: the parent's text colour
   const char *Text = "";
   Qt::AlignmentFlag Align = Qt::AlignLeft;
-  const char *Hint = nullptr;           // buttons: the tooltip
-  const char *const *Picture = nullptr; // buttons: the picture, XPM
+  const char *Hint = nullptr;            // buttons: the tooltip
+  const char *const *Picture = nullptr;  // buttons: the picture, XPM
+  const TChoiceGroup *Choices = nullptr; // radio groups: the record's own captions
 };
 
 // A control's field and its name, written once.
@@ -140,11 +143,11 @@ constexpr TControlLayout MainWindowLayout[] = {
   {FIELD(cbbSourceType), &D::plSourceType, K::ComboBox, 368, 16, 89, 28, NoColor, 16, false, Navy, "Ⅰ|Ⅱ|Ⅲ"},
   {FIELD(edN), &D::plSourceType, K::CountEdit, 497, 20, 81, 21, NoColor, 0, false, NoColor},
   {FIELD(rgOther), &D::plSourceType, K::RadioGroup, 7, 57, 290, 88, NoColor, 16, false, Green,
-   "排放同种有害气体的共存的排气筒|有|无"},
+   "", Qt::AlignLeft, nullptr, nullptr, &OtherChoices},
   {FIELD(rgThree), &D::plSourceType, K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Purple,
-   "排气筒的污染物排放量|大于规定的1/3|小于等于规定的1/3"},
+   "", Qt::AlignLeft, nullptr, nullptr, &ThreeChoices},
   {FIELD(rgQS), &D::plSourceType, K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Maroon,
-   "无组织排放的有害气体的允许浓度|按急性反应指标确定|按慢性反应指标确定"},
+   "", Qt::AlignLeft, nullptr, nullptr, &QSChoices},
 
   {FIELD(plQL), &D::plAll, K::Panel, 4, 326, 517, 121, 0xFFFAE4ED, 0, false, NoColor},
   {FIELD(Label10), &D::plQL, K::FixedLabel, 8, 19, 337, 20, NoColor, 16, false, Blue, "工业企业有害气体无组织排放强度Qe："},
@@ -251,23 +254,48 @@ private:
 };
 
 // Copying a spreadsheet cell gives its number followed by one line break.
-// No key types a line break, so one just before the cursor after an edit
-// ends pasted text: it is dropped when it is a single one. Any other text
-// stays as pasted (and the check, run again on the text it changed, finds
-// nothing more to drop).
+// No key types a line break, so a single one just before the cursor after an
+// edit ends pasted text. The box is told the edit is invalid, so it takes
+// the edit back keeping its undo history, and the edit is made again at once
+// without the break: one edit, which Undo takes back whole. Any other text
+// stays as pasted.
 class TPastedLineBreak : public QValidator {
 public:
-  using QValidator::QValidator;
+  explicit TPastedLineBreak(QLineEdit *box) : QValidator(box), FBox(box), FText(box->text()) {}
+
   State validate(QString &text, int &cursor) const override {
     const QStringView typed = QStringView(text).first(cursor);
     const qsizetype lineBreak = typed.endsWith(u"\r\n") ? 2 : typed.endsWith(u'\n') ? 1 : 0;
     const QStringView before = typed.chopped(lineBreak);
-    if (lineBreak > 0 && !before.endsWith(u'\n') && !before.endsWith(u'\r')) {
-      text.remove(cursor - lineBreak, lineBreak);
-      cursor -= int(lineBreak);
+    if (lineBreak == 0 || before.endsWith(u'\n') || before.endsWith(u'\r')) {
+      FText = text;
+      return Acceptable;
     }
-    return Acceptable;
+    PasteAgain(text, cursor - lineBreak, text.size() - cursor);
+    return Invalid;
   }
+
+private:
+  // The edit replaced FText[start, end) by text[start, pastedEnd) and kept
+  // the last `kept` characters.
+  void PasteAgain(const QString &text, qsizetype pastedEnd, qsizetype kept) const {
+    const qsizetype end = std::max<qsizetype>(0, FText.size() - kept);
+    qsizetype start = 0;
+    while (start < end && start < pastedEnd && FText[start] == text[start])
+      ++start;
+    QMetaObject::invokeMethod(
+        FBox,
+        [box = FBox, old = FText, start, end, pasted = text.mid(start, pastedEnd - start)] {
+          if (box->text() != old) // not an edit the box took back
+            return;
+          box->setSelection(int(start), int(end - start));
+          box->insert(pasted);
+        },
+        Qt::QueuedConnection);
+  }
+
+  QLineEdit *FBox;
+  mutable QString FText; // the text last accepted
 };
 
 void SetTextColor(QWidget *widget, QRgb color) {
@@ -348,15 +376,17 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
     auto *combo = new QComboBox(parent);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setValidator(new TPastedLineBreak(combo->lineEdit()));
     combo->addItems(text.split(u'|'));
     for (int i = 0; i < combo->count(); ++i)
       combo->setItemData(i, QSize(0, 20), Qt::SizeHintRole);
     return combo;
   }
   case K::RadioGroup: {
-    QStringList items = text.split(u'|');
-    auto *group = new TRadioGroup(items.mid(1), parent);
-    group->setTitle(items.first());
+    const TChoiceGroup &choices = *entry.Choices;
+    auto *group = new TRadioGroup(
+        {QString::fromUtf8(choices.Items[0]), QString::fromUtf8(choices.Items[1])}, parent);
+    group->setTitle(QString::fromUtf8(choices.Caption));
     return group;
   }
   case K::Button: {

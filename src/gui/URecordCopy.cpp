@@ -30,24 +30,28 @@ TRecordCopy::TRecordCopy(QWidget *window, const TControls &controls)
   connect(shortcut, &QShortcut::activated, this, [this] { Guarded([this] { Copy(); }); });
 }
 
-// The three choices explain the class unless a class was picked in the
-// combo box directly (or typed there, which selects none and means Ⅰ).
+// The three choices explain the class unless an item of the combo box was
+// picked that differs from them; a text of its own there picks none (class Ⅰ).
 std::optional<TClassChoices> TRecordCopy::ClassChoices() const {
   const TClassChoices choices{F.rgOther->ItemIndex(), F.rgThree->ItemIndex(), F.rgQS->ItemIndex()};
-  const int picked = F.cbbSourceType->findText(F.cbbSourceType->currentText(),
-                                               Qt::MatchExactly | Qt::MatchCaseSensitive);
-  if (picked != SourceClassFromChoices(choices.Other, choices.Three, choices.QS))
+  if (PickedClass() != SourceClassFromChoices(choices.Other, choices.Three, choices.QS))
     return std::nullopt;
   return choices;
+}
+
+int TRecordCopy::PickedClass() const {
+  return F.cbbSourceType->findText(F.cbbSourceType->currentText(),
+                                   Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 
 void TRecordCopy::Keep(TDirection direction) {
   const QDate today = QDate::currentDate();
   FRecord = MakeRecord(*Calculator, direction, ClassChoices(),
                        {today.year(), today.month(), today.day()});
-  // The area as the box gives it (it converted, or the computation would
-  // have failed), not the one derived back from the radius.
-  FRecord->AreaText = ValueToText(StoreDouble(TextToValue(F.edS->text().toStdString())));
+  FRecord->ClassPicked = PickedClass() >= 0;
+  // The window reads the radius box last, so the computation used r as
+  // given there and the S derived from it.
+  QuoteGivenSize(*FRecord, true, F.edR->text().toStdString());
 }
 
 void TRecordCopy::Copy() const {

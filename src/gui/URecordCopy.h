@@ -20,7 +20,7 @@ class TRecordCopy : public QObject {
 public:
   // The window's controls the record reads or adds its menu item to.
   struct TControls {
-    QLineEdit *edS, *edQe, *edL, *edLReal;
+    QLineEdit *edR, *edQe, *edL, *edLReal;
     QComboBox *cbbSourceType;
     TRadioGroup *rgOther, *rgThree, *rgQS;
   };
@@ -38,6 +38,7 @@ public:
 
 private:
   std::optional<TClassChoices> ClassChoices() const;
+  int PickedClass() const; // the combo box's item, -1 for a text of its own
   void ShowMenu(QLineEdit *box, const QPoint &position);
 
   TControls F;

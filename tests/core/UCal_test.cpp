@@ -273,10 +273,39 @@ TEST_F(Calc, SourceClassFromChoices) {
         << row.other << row.three << row.qs;
 }
 
+TEST_F(Calc, SourceClassFromText) {
+  struct Row {
+    const char *text;
+    int sourceClass; // -1: rejected
+  } rows[] = {
+      {"I", 0},  {"II", 1},  {"III", 2},  {"i", 0},  {"ii", 1},  {"iIi", 2},
+      {"1", 0},  {"2", 1},   {"3", 2},    {"\u2160", 0}, {"\u2161", 1}, {"\u2162", 2},
+      {"I\u7C7B", 0}, {"\u2161\u7C7B", 1}, {"3\u7C7B", 2}, {"ii\u7C7B", 1},
+      {" II", 1}, {"II\t", 1}, {"\u00A0\u2161", 1}, {"\u3000\u3000III\u7C7B\u3000 ", 2},
+      {"\t \u00A0\u30002 ", 1},
+      // Not a class, or not a spelling that is taken.
+      {"", -1}, {" ", -1}, {"\u3000", -1}, {"\u7C7B", -1}, {"IV", -1}, {"\u2163", -1},
+      {"0", -1}, {"4", -1}, {"IIII", -1}, {"\u7C7B\u2163", -1}, {"\u7C7BII", -1},
+      {"II \u7C7B", -1}, {"II\u7C7B\u7C7B", -1}, {"I I", -1}, {"\u2171", -1},
+      {"\uFF12", -1}, {"II\n", -1}, {"\u2161\u2161", -1}, {"1.0", -1}, {"+1", -1},
+  };
+  for (const Row &row : rows) {
+    if (row.sourceClass >= 0) {
+      EXPECT_EQ(SourceClassFromText(row.text), row.sourceClass) << "'" << row.text << "'";
+      continue;
+    }
+    try {
+      SourceClassFromText(row.text);
+      ADD_FAILURE() << "'" << row.text << "' was taken";
+    } catch (const ESourceClassError &e) {
+      EXPECT_EQ(e.Message(), "'" + std::string(row.text) + "' is not a valid source class");
+    }
+  }
+}
+
 TEST_F(Calc, AreaAndRadiusKeepInStep) {
   TKestrin k;
   EXPECT_EQ(k.Tolerance(), 0.00001);
-  EXPECT_EQ(k.Precision(), 5);
   k.SetArea("100");
   EXPECT_EQ(k.RadiusText(), "5.64189583547756");
   k.SetRadius("10");

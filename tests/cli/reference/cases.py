@@ -13,7 +13,8 @@ import numpy as np
 import kestrin_ref as ref
 
 COLUMNS = ["mode", "area", "radius", "cm", "wind", "class", "qe", "distance"]
-CLASS_TEXTS = ["I", "II", "III", "\u2160", "\u2161", "\u2162"]
+CLASS_TEXTS = ["I", "II", "III", "\u2160", "\u2161", "\u2162", "ii", "2\u7c7b",
+               " \u2162\u7c7b\u3000", "1"]
 WIND_EDGES = ["2", "1.999", "4", "4.001", "2.0", "0.2e1", "4e0", "40E-1",
               "1.9999999999999998", "4.000000000000001", "0", "0.5", "10"]
 GRADE_EDGES = ["49.9", "50", "50.000000000001", "100", "100.1", "300", "301",
@@ -136,7 +137,7 @@ def failing(rng):
     elif kind == 8:
         row["cm"] = rng.choice(["1e300", "1.7e308", "1e-320"])
     else:
-        row["class"] = rng.choice(["IV", "i", "1", "III ", "\u2163"])
+        row["class"] = rng.choice(["IV", "\u2163", "0", "\u7c7bII", "II \u7c7b", "\u2171"])
     return row
 
 

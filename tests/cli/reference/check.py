@@ -22,7 +22,17 @@ import kestrin_ref as ref
 OUTPUT_COLUMNS = ["mode", "area", "radius", "cm", "wind", "class", "qe", "distance",
                   "graded", "a", "b", "c", "d", "distance_band", "wind_band",
                   "wind_flag", "iterations", "error"]
-CLASS_INDEX = {"I": 0, "II": 1, "III": 2, "\u2160": 0, "\u2161": 1, "\u2162": 2}
+CLASS_NUMERALS = {"i": 0, "ii": 1, "iii": 2, "1": 0, "2": 1, "3": 2,
+                  "\u2160": 0, "\u2161": 1, "\u2162": 2}
+
+
+def class_index(text):
+    """The class a cell names, or None: blanks trimmed, an optional 类,
+    ASCII letters in either case."""
+    text = text.strip(" \t\u00a0\u3000")
+    if text.endswith("\u7c7b"):
+        text = text[:-1]
+    return CLASS_NUMERALS.get(text.lower() if text.isascii() else text)
 
 
 def cell_text(rng, text):
@@ -57,9 +67,10 @@ def expected_row(row):
             if row.get(key) or required[key]:
                 setter(row.get(key, ""))
         if row.get("class") or required["class"]:
-            if row.get("class") not in CLASS_INDEX:
+            index = class_index(row.get("class", ""))
+            if index is None:
                 raise ref.Failure("'%s' is not a valid source class" % row.get("class", ""))
-            calc.set_class(CLASS_INDEX[row["class"]])
+            calc.set_class(index)
         if row.get("qe") or required["qe"]:
             calc.set_qe(row.get("qe", ""))
         if row.get("distance") or required["distance"]:
