@@ -5,18 +5,14 @@
 
 namespace {
 
-std::string Quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-// The column of a key among the known ones, or ColumnCount.
+// The column of a key among the input columns, or InputCount.
 std::size_t KnownColumn(std::string_view key) {
   std::size_t column = 0;
-  while (column < ColumnCount && InputColumns[column] != key)
+  while (column < InputCount && ResultFields[column].Name != key)
     ++column;
   return column;
 }
@@ -44,6 +40,10 @@ std::string FindKept(const CsvRecord &header, const std::vector<std::string> &ke
 }
 
 } // namespace
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
 
 std::string ColumnKey(std::string_view name) {
   while (!name.empty() && IsBlank(name.front()))
@@ -75,16 +75,16 @@ std::string ReadLayout(const CsvRecord &header, const std::vector<std::string> &
     if (key.empty())
       return "column " + std::to_string(i + 1) + " has no name in the header";
     const std::size_t column = KnownColumn(key);
-    if (column < ColumnCount)
+    if (column < InputCount)
       layout.Position[column] = i;
     else if (kept.count(key) == 0)
       return "unknown column " + Quoted(header.Field(i)) +
-             " in the header (known: mode, area, radius, cm, wind, class, qe, distance; "
-             "name other columns with --keep)";
+             " in the header (known: " + FieldNames(InputCount) +
+             "; name other columns with --keep)";
     if (!seen.insert(std::move(key)).second)
       return "column " + Quoted(header.Field(i)) + " appears twice in the header";
   }
   if (layout.Position[ColMode] == Absent)
-    return "the header has no 'mode' column";
+    return "the header has no " + Quoted(ResultFields[ColMode].Name) + " column";
   return FindKept(header, keep, layout);
 }

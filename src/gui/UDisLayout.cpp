@@ -4,6 +4,7 @@
 #include <iterator>
 #include <variant>
 
+#include <QApplication>
 #include <QBitmap>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 
 #include "UDis.h"
 #include "UGrid.h"
+#include "record.h"
 
 // The pictures are XPM text, compiled in and read by Qt directly: no image
 // reader, whose first use looks through every image plug-in.
@@ -40,7 +42,7 @@ enum class TControlKind {
   ReadOnlyEdit, // as Edit, read-only but still focusable
   CountEdit,    // borderless, read-only, the panel's background
   ComboBox,     // editable drop-down; Text holds the items
-  RadioGroup,   // caption and items in Text, "caption|item 0|item 1"
+  RadioGroup,   // caption and items from Choices
   Button,       // picture left of the caption, tooltip
   Grid,         // the coefficient grid
 };
@@ -90,8 +92,9 @@ struct TControlLayout {
   QRgb FontColor; // ParentColor: the parent's text colour
   const char *Text = "";
   Qt::AlignmentFlag Align = Qt::AlignLeft;
-  const char *Hint = nullptr;           // buttons: the tooltip
-  const char *const *Picture = nullptr; // buttons: the picture, XPM
+  const char *Hint = nullptr;            // buttons: the tooltip
+  const char *const *Picture = nullptr;  // buttons: the picture, XPM
+  const TChoiceGroup *Choices = nullptr; // radio groups: the record's own captions
 };
 
 // A control's field and its name, written once.
@@ -141,11 +144,11 @@ constexpr TControlLayout MainWindowLayout[] = {
   {FIELD(cbbSourceType), &D::plSourceType, K::ComboBox, 368, 16, 89, 28, NoColor, 16, false, Navy, "Ⅰ|Ⅱ|Ⅲ"},
   {FIELD(edN), &D::plSourceType, K::CountEdit, 497, 20, 81, 21, NoColor, 0, false, NoColor},
   {FIELD(rgOther), &D::plSourceType, K::RadioGroup, 7, 57, 290, 88, NoColor, 16, false, Green,
-   "排放同种有害气体的共存的排气筒|有|无"},
+   "", Qt::AlignLeft, nullptr, nullptr, &OtherChoices},
   {FIELD(rgThree), &D::plSourceType, K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Purple,
-   "排气筒的污染物排放量|大于规定的1/3|小于等于规定的1/3"},
+   "", Qt::AlignLeft, nullptr, nullptr, &ThreeChoices},
   {FIELD(rgQS), &D::plSourceType, K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Maroon,
-   "无组织排放的有害气体的允许浓度|按急性反应指标确定|按慢性反应指标确定"},
+   "", Qt::AlignLeft, nullptr, nullptr, &QSChoices},
 
   {FIELD(plQL), &D::plAll, K::Panel, 4, 326, 517, 121, 0xFFFAE4ED, 0, false, NoColor},
   {FIELD(Label10), &D::plQL, K::FixedLabel, 8, 19, 337, 20, NoColor, 16, false, Blue, "工业企业有害气体无组织排放强度Qe："},
@@ -202,9 +205,13 @@ static_assert(LayoutIsSound(), "a layout row's kind and field differ, or its par
 // Pictured buttons: the picture 4 pixels left of the caption, the pair
 // centred in the button and each centred vertically; the contents shift one
 // pixel while pressed; the tooltip wakes after 500 ms (Qt asks the style of
-// the widget under the mouse, so the other controls keep the default).
+// the widget under the mouse, so the other controls keep the default). On
+// the application's style: a proxy made without a base would draw on Qt's
+// default style whatever the application's is.
 class TButtonStyle : public QProxyStyle {
 public:
+  TButtonStyle() : QProxyStyle(QApplication::style()->name()) {}
+
   int pixelMetric(PixelMetric metric, const QStyleOption *option,
                   const QWidget *widget) const override {
     if (metric == PM_ButtonShiftHorizontal || metric == PM_ButtonShiftVertical)
@@ -381,9 +388,10 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
     return combo;
   }
   case K::RadioGroup: {
-    QStringList items = text.split(u'|');
-    auto *group = new TRadioGroup(items.mid(1), parent);
-    group->setTitle(items.first());
+    const TChoiceGroup &choices = *entry.Choices;
+    auto *group = new TRadioGroup(
+        {QString::fromUtf8(choices.Items[0]), QString::fromUtf8(choices.Items[1])}, parent);
+    group->setTitle(QString::fromUtf8(choices.Caption));
     return group;
   }
   case K::Button: {
