@@ -3,7 +3,8 @@
 ; Programs and Features. Built by `make package-windows`:
 ;   makensis -DVERSION=1.0 -DSTAGE=<dir with the files> -DOUTFILE=<setup.exe> kestrin.nsi
 ; Silent: setup.exe /S [/D=C:\path]   uninstall.exe /S
-Unicode true
+; A 64-bit installer, for a 64-bit program (and Wine without 32-bit support).
+Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 
