@@ -1,0 +1,91 @@
+// The per-unit roll-up: the largest graded distance of a unit's pollutants,
+// raised one grade when two or more share it; a failed row leaves the unit
+// undetermined. Also the next grade and L's fixed decimals.
+#include "unitreport.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RollUpCase {
+  const char *Name;
+  std::vector<const char *> L; // one pollutant each, graded by SetDistance; "fail" for a failed row
+  bool Raise;
+  bool Determined;
+  const char *Distance;
+  std::size_t AtLargest;
+};
+
+const RollUpCase RollUpCases[] = {
+    {"AllAt50", {"30", "49.9", "12"}, true, true, "100", 3},
+    {"Mixed200_100_50", {"150.5", "100", "30"}, true, true, "200", 1},
+    {"TwoAt100", {"100", "30", "50"}, true, true, "200", 2},
+    {"TwoAt1000", {"1000", "1000"}, true, true, "1200", 2},
+    {"TwoAt2000", {"2000", "300", "2000"}, true, true, "2200", 2},
+    {"TwoAt900", {"800.1", "900"}, true, true, "1000", 2},
+    {"One", {"400"}, true, true, "400", 1},
+    {"NoRaise", {"30", "30", "30"}, false, true, "50", 3},
+    {"FailedRow", {"200", "fail", "30"}, true, false, "0", 0},
+};
+
+class RollUpTest : public testing::TestWithParam<RollUpCase> {
+protected:
+  void SetUp() override {
+    InitNumericEnvironment();
+    DecimalMark = '.';
+  }
+};
+
+TEST_P(RollUpTest, UnitDistance) {
+  const RollUpCase &c = GetParam();
+  std::vector<TReportRow> rows;
+  // A second unit around the first keeps the grouping honest.
+  rows.push_back({1, "other", "x", {}, {}, {}});
+  rows.back().Calc.SetDistance("1200");
+  for (const char *L : c.L) {
+    TReportRow row{rows.size() + 1, "unit", "p" + std::to_string(rows.size()), {}, {}, {}};
+    if (std::string(L) == "fail")
+      row.Error = "Floating point overflow";
+    else
+      row.Calc.SetDistance(L);
+    rows.push_back(row);
+  }
+  const std::vector<TUnitConclusion> units = RollUp(rows, c.Raise);
+  ASSERT_EQ(units.size(), 2u);
+  EXPECT_EQ(units[0].Unit, "other");
+  EXPECT_EQ(ValueToText(units[0].Distance), "1200");
+  const TUnitConclusion &unit = units[1];
+  EXPECT_EQ(unit.Rows.size(), c.L.size());
+  EXPECT_EQ(unit.Determined, c.Determined);
+  EXPECT_EQ(ValueToText(unit.Distance), c.Distance);
+  EXPECT_EQ(unit.Deciding.size(), c.AtLargest);
+  EXPECT_EQ(unit.Raised, c.Raise && c.AtLargest >= 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(UnitReport, RollUpTest, testing::ValuesIn(RollUpCases),
+                         [](const auto &info) { return std::string(info.param.Name); });
+
+TEST(UnitReport, NextGrade) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  const std::pair<double, const char *> cases[] = {
+      {50, "100"}, {100, "200"}, {900, "1000"}, {1000, "1200"}, {2000, "2200"}, {129400, "129600"}};
+  for (const auto &[graded, next] : cases)
+    EXPECT_EQ(ValueToText(NextGrade(graded)), next) << graded;
+}
+
+TEST(UnitReport, FixedText) {
+  const std::tuple<double, int, const char *> cases[] = {
+      {988.084391971187, 2, "988.08"},
+      {13.099216742119, 0, "13"},
+      {2.675, 2, "2.67"}, // the double lies just below 2.675
+      {129347.098449617, 3, "129347.098"},
+      {0.5, 2, "0.50"}};
+  for (const auto &[value, digits, text] : cases)
+    EXPECT_EQ(FixedText(value, digits), text) << value;
+}
+
+} // namespace
