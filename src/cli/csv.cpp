@@ -12,7 +12,17 @@ namespace {
 
 enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
 
-constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+// The byte-order marks a spreadsheet program may start its text with.
+struct TMarkBytes {
+  TByteOrderMark Mark;
+  std::string_view Bytes;
+};
+constexpr TMarkBytes MarkBytes[] = {
+    {TByteOrderMark::Utf8, "\xEF\xBB\xBF"},
+    {TByteOrderMark::Gb18030, {"\x84\x31\x95\x33", 4}},
+    {TByteOrderMark::Utf16, "\xFF\xFE"},
+    {TByteOrderMark::Utf16, "\xFE\xFF"},
+};
 
 // Bytes that end a run of ordinary text in an unquoted field.
 bool IsUnquotedSpecial(char c) {
@@ -108,8 +118,7 @@ void CsvReader::StartField(CsvRecord &record) {
 bool CsvReader::Next(CsvRecord &record) {
   if (!FStarted) {
     FStarted = true;
-    if (Peek() != EOF && FEnd - FPos >= 3 && std::memcmp(&FBuffer[FPos], ByteOrderMark, 3) == 0)
-      FPos += 3;
+    ReadByteOrderMark();
   }
   bool empty = true;
   while (ReadRecord(record, empty)) {
@@ -117,6 +126,21 @@ bool CsvReader::Next(CsvRecord &record) {
       return true;
   }
   return false;
+}
+
+// A UTF-8 or GB18030 mark is skipped; a UTF-16 one is kept, the text being
+// no CSV this reader can split.
+void CsvReader::ReadByteOrderMark() {
+  if (Peek() == EOF)
+    return;
+  const std::string_view start(&FBuffer[FPos], FEnd - FPos);
+  for (const TMarkBytes &m : MarkBytes)
+    if (start.substr(0, m.Bytes.size()) == m.Bytes) {
+      FMark = m.Mark;
+      if (m.Mark != TByteOrderMark::Utf16)
+        FPos += m.Bytes.size();
+      return;
+    }
 }
 
 // Reads one record; `empty` tells whether the line held nothing at all.
