@@ -109,7 +109,9 @@ bool ProcessRow(const CsvRecord &record, const Layout &layout, CsvWriter &out, R
                 "column " + std::to_string(p + 1) + " holds a value but has no name in the header");
     return false;
   }
-  std::string_view mode = record.Field(layout.Position[ColMode]);
+  // Without a mode column every row is a distance row.
+  std::string_view mode =
+      layout.Position[ColMode] == Absent ? "distance" : record.Field(layout.Position[ColMode]);
   bool distance = mode == "distance";
   if (!distance && mode != "emission") {
     // Not echoed in the mode field, where a text such as "=1+1" would open

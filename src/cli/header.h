@@ -24,6 +24,25 @@ enum Column {
 constexpr std::string_view InputColumns[ColumnCount] = {"mode", "area",  "radius", "cm",
                                                         "wind", "class", "qe",     "distance"};
 
+// Header names besides the columns' own, as engineers write them; they
+// match as ColumnKey gives them ("S" is "s").
+struct THeaderAlias {
+  std::string_view Name, Column;
+};
+constexpr THeaderAlias HeaderAliases[] = {
+    {"模式", "mode"},        {"计算模式", "mode"},
+    {"s", "area"},           {"面积", "area"},
+    {"占地面积", "area"},    {"r", "radius"},
+    {"半径", "radius"},      {"等效半径", "radius"},
+    {"浓度限值", "cm"},      {"标准浓度限值", "cm"},
+    {"v", "wind"},           {"风速", "wind"},
+    {"平均风速", "wind"},    {"类别", "class"},
+    {"污染源类别", "class"}, {"qc", "qe"},
+    {"排放速率", "qe"},      {"源强", "qe"},
+    {"排放量", "qe"},        {"l", "distance"},
+    {"距离", "distance"},    {"卫生防护距离", "distance"},
+};
+
 constexpr std::size_t Absent = static_cast<std::size_t>(-1);
 
 // Where each known column sits in the input records.
@@ -34,8 +53,9 @@ struct Layout {
   std::size_t NamedCount = 0;    // columns from here on have no name
 };
 
-// A header name as it is compared: without surrounding blanks, ASCII in
-// lower case (" Qe " and "qe" are one column).
+// A header name as it is compared: without surrounding blanks (spaces,
+// tabs, no-break and full-width spaces), ASCII in lower case (" Qe " and
+// "qe" are one column).
 std::string ColumnKey(std::string_view name);
 
 // Maps the header's names to columns; returns a message when it cannot.

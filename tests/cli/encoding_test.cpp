@@ -194,6 +194,13 @@ const KeyCase KeyCases[] = {
     {"Empty", "", ""},
     {"BlanksOnly", " \t ", ""},
     {"OtherBytesKept", "Z[\xE8\x8C\x85]@", "z[\xE8\x8C\x85]@"},
+    {"FullWidthAndNoBreakBlanks", "\xE3\x80\x80 \xE9\x9D\xA2\xE7\xA7\xAF\xC2\xA0\xE3\x80\x80",
+     "\xE9\x9D\xA2\xE7\xA7\xAF"}, // 面积
+    {"InnerFullWidthKept",
+     "a\xE3\x80\x80"
+     "b",
+     "a\xE3\x80\x80"
+     "b"},
 };
 
 class KeyTest : public testing::TestWithParam<KeyCase> {};
