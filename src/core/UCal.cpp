@@ -218,8 +218,8 @@ struct ClassSpelling {
 };
 
 constexpr ClassSpelling ClassSpellings[] = {
-    {"i", 0},        {"ii", 1},       {"iii", 2},      {"1", 0}, {"2", 1},
-    {"3", 2},        {"\u2160", 0},   {"\u2161", 1},   {"\u2162", 2},
+    {"i", 0}, {"ii", 1},     {"iii", 2},    {"1", 0},      {"2", 1},
+    {"3", 2}, {"\u2160", 0}, {"\u2161", 1}, {"\u2162", 2},
 };
 
 bool StartsWith(std::string_view text, std::string_view start) {

@@ -223,8 +223,11 @@ void TfrmDis::ReadInputs() {
   Calculator->SetRadius(BoxText(edR));
   Calculator->SetCm(BoxText(edCm));
   Calculator->SetWindSpeed(BoxText(edV));
-  Calculator->SetSourceClass(cbbSourceType->findText(cbbSourceType->currentText(),
-                                                     Qt::MatchExactly | Qt::MatchCaseSensitive));
+  // The class typed or pasted, in any spelling the batch tool takes, selects
+  // its item; text that names no class fails here like a box's text.
+  const std::int32_t sourceClass = SourceClassFromText(cbbSourceType->currentText().toStdString());
+  cbbSourceType->setCurrentIndex(sourceClass);
+  Calculator->SetSourceClass(sourceClass);
   Calculator->SetQe(BoxText(edQe));
   Calculator->SetDistance(BoxText(edL));
 }

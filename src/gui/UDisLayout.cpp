@@ -1,5 +1,6 @@
 #include "UDisLayout.h"
 
+#include <algorithm>
 #include <iterator>
 #include <variant>
 
@@ -251,23 +252,48 @@ private:
 };
 
 // Copying a spreadsheet cell gives its number followed by one line break.
-// No key types a line break, so one just before the cursor after an edit
-// ends pasted text: it is dropped when it is a single one. Any other text
-// stays as pasted (and the check, run again on the text it changed, finds
-// nothing more to drop).
+// No key types a line break, so a single one just before the cursor after an
+// edit ends pasted text. The box is told the edit is invalid, so it takes
+// the edit back keeping its undo history, and the edit is made again at once
+// without the break: one edit, which Undo takes back whole. Any other text
+// stays as pasted.
 class TPastedLineBreak : public QValidator {
 public:
-  using QValidator::QValidator;
+  explicit TPastedLineBreak(QLineEdit *box) : QValidator(box), FBox(box), FText(box->text()) {}
+
   State validate(QString &text, int &cursor) const override {
     const QStringView typed = QStringView(text).first(cursor);
     const qsizetype lineBreak = typed.endsWith(u"\r\n") ? 2 : typed.endsWith(u'\n') ? 1 : 0;
     const QStringView before = typed.chopped(lineBreak);
-    if (lineBreak > 0 && !before.endsWith(u'\n') && !before.endsWith(u'\r')) {
-      text.remove(cursor - lineBreak, lineBreak);
-      cursor -= int(lineBreak);
+    if (lineBreak == 0 || before.endsWith(u'\n') || before.endsWith(u'\r')) {
+      FText = text;
+      return Acceptable;
     }
-    return Acceptable;
+    PasteAgain(text, cursor - lineBreak, text.size() - cursor);
+    return Invalid;
   }
+
+private:
+  // The edit replaced FText[start, end) by text[start, pastedEnd) and kept
+  // the last `kept` characters.
+  void PasteAgain(const QString &text, qsizetype pastedEnd, qsizetype kept) const {
+    const qsizetype end = std::max<qsizetype>(0, FText.size() - kept);
+    qsizetype start = 0;
+    while (start < end && start < pastedEnd && FText[start] == text[start])
+      ++start;
+    QMetaObject::invokeMethod(
+        FBox,
+        [box = FBox, old = FText, start, end, pasted = text.mid(start, pastedEnd - start)] {
+          if (box->text() != old) // not an edit the box took back
+            return;
+          box->setSelection(int(start), int(end - start));
+          box->insert(pasted);
+        },
+        Qt::QueuedConnection);
+  }
+
+  QLineEdit *FBox;
+  mutable QString FText; // the text last accepted
 };
 
 void SetTextColor(QWidget *widget, QRgb color) {
@@ -348,6 +374,7 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
     auto *combo = new QComboBox(parent);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setValidator(new TPastedLineBreak(combo->lineEdit()));
     combo->addItems(text.split(u'|'));
     for (int i = 0; i < combo->count(); ++i)
       combo->setItemData(i, QSize(0, 20), Qt::SizeHintRole);

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -316,31 +317,100 @@ private slots:
   // A cell copied from a spreadsheet ends in a line break: dropped on paste.
   // Other text is pasted as it is and fails when converted.
   void paste_data() {
+    QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<int>("cursor"); // -1: all selected
     QTest::addColumn<QString>("expected");
-    QTest::newRow("cell") << "5000\n" << -1 << "5000";
-    QTest::newRow("Windows cell") << "5000\r\n" << -1 << "5000";
-    QTest::newRow("cell into the middle") << "5\n" << 1 << "152";
-    QTest::newRow("plain") << "5000" << -1 << "5000";
-    QTest::newRow("break inside stays") << "50\n00" << -1 << "50\n00";
-    QTest::newRow("two breaks stay") << "5000\n\n" << -1 << "5000\n\n";
-    QTest::newRow("leading break stays") << "\n5000" << -1 << "\n5000";
+    QTest::newRow("cell") << "edQe" << "5000\n" << -1 << "5000";
+    QTest::newRow("Windows cell") << "edQe" << "5000\r\n" << -1 << "5000";
+    QTest::newRow("cell into the middle") << "edQe" << "5\n" << 1 << "152";
+    QTest::newRow("cell that starts as the text did") << "edQe" << "125\n" << -1 << "125";
+    QTest::newRow("plain") << "edQe" << "5000" << -1 << "5000";
+    QTest::newRow("break inside stays") << "edQe" << "50\n00" << -1 << "50\n00";
+    QTest::newRow("two breaks stay") << "edQe" << "5000\n\n" << -1 << "5000\n\n";
+    QTest::newRow("leading break stays") << "edQe" << "\n5000" << -1 << "\n5000";
+    QTest::newRow("class cell") << "cbbSourceType" << "Ⅱ\n" << -1 << "Ⅱ";
+    QTest::newRow("class cell after the text") << "cbbSourceType" << "类\r\n" << 2 << "12类";
   }
+  // Pasted into a box holding "12"; Undo then gives "12" back.
   void paste() {
+    QFETCH(QString, box);
     QFETCH(QString, clipboard);
     QFETCH(int, cursor);
     QFETCH(QString, expected);
     QApplication::clipboard()->setText(clipboard);
-    QLineEdit *edQe = Box("edQe");
-    edQe->setText(QStringLiteral("12"));
-    edQe->setFocus();
+    QWidget *target = Find(qPrintable(box));
+    auto *combo = qobject_cast<QComboBox *>(target);
+    QLineEdit *edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit *>(target);
+    edit->setText(QStringLiteral("12"));
+    target->setFocus();
     if (cursor < 0)
-      edQe->selectAll();
+      edit->selectAll();
     else
-      edQe->setCursorPosition(cursor);
-    QTest::keyClick(edQe, Qt::Key_Insert, Qt::ShiftModifier);
-    QCOMPARE(edQe->text(), expected);
+      edit->setCursorPosition(cursor);
+    QTest::keyClick(target, Qt::Key_Insert, Qt::ShiftModifier);
+    QCoreApplication::processEvents();
+    QCOMPARE(edit->text(), expected);
+    QVERIFY(edit->isUndoAvailable());
+    edit->undo();
+    QCOMPARE(edit->text(), QStringLiteral("12"));
+  }
+
+  // A class typed or pasted into the combo box selects the item it names, in
+  // any spelling the batch tool takes; any other text fails at the read.
+  void typedSourceClass_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("pasted");
+    QTest::addColumn<int>("item");     // -1: fails
+    QTest::addColumn<QString>("shown"); // edL, edLReal; or the message
+    const QString classII = QStringLiteral("788.329742289615|800");
+    QTest::newRow("pasted cell Ⅱ") << "Ⅱ\n" << true << 1 << classII;
+    QTest::newRow("typed II") << "II" << false << 1 << classII;
+    QTest::newRow("typed 2") << "2" << false << 1 << classII;
+    QTest::newRow("typed Ⅲ and a blank") << "Ⅲ " << false << 2 << "666.95421714431|700";
+    QTest::newRow("typed iii类") << "iii类" << false << 2 << "666.95421714431|700";
+    QTest::newRow("typed I") << "I" << false << 0 << L0 + "|1000";
+    QTest::newRow("typed 类Ⅳ") << "类Ⅳ" << false << -1
+                             << "'类Ⅳ' is not a valid source class.";
+    QTest::newRow("emptied") << "" << false << -1 << "'' is not a valid source class.";
+  }
+  void typedSourceClass() {
+    QFETCH(QString, text);
+    QFETCH(bool, pasted);
+    QFETCH(int, item);
+    QFETCH(QString, shown);
+    auto *cbb = Find<QComboBox>("cbbSourceType");
+    cbb->setFocus();
+    cbb->lineEdit()->selectAll();
+    if (pasted) {
+      QApplication::clipboard()->setText(text);
+      QTest::keyClick(cbb, Qt::Key_Insert, Qt::ShiftModifier);
+      QCoreApplication::processEvents();
+    } else {
+      QTest::keyClick(cbb, Qt::Key_Delete);
+      for (QChar c : text) { // by the keys, or for a Chinese character the input method
+        if (c.unicode() < 0x80) {
+          QTest::keyClick(cbb, c.toLatin1());
+          continue;
+        }
+        QInputMethodEvent typed;
+        typed.setCommitString(c);
+        QCoreApplication::sendEvent(cbb->lineEdit(), &typed);
+      }
+    }
+    const QStringList before = Texts();
+    if (item < 0)
+      ExpectReport(shown);
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(FWatchdog.Pending(), 0);
+    if (item < 0) {
+      QCOMPARE(Texts(), before);
+      return;
+    }
+    QCOMPARE(cbb->currentIndex(), item);
+    QCOMPARE(cbb->currentText(), QStringList({"Ⅰ", "Ⅱ", "Ⅲ"})[item]);
+    QCOMPARE(Calculator->SourceClass(), item);
+    QCOMPARE(Box("edL")->text() + "|" + Box("edLReal")->text(), shown);
   }
 
   void pastedCellComputes() {

@@ -283,14 +283,14 @@ private slots:
                               << "1500"
                               << "131.384875166222"
                               << "Ⅱ类（直接给定）";
-    QTest::newRow("class text of its own") << "100"
-                                           << ""
-                                           << "0.25"
-                                           << "3.5" << 1 << 1 << "二类"
-                                           << "BitBtn1"
-                                           << "10"
-                                           << "988.084391971187"
-                                           << "Ⅰ类（未选定类别，按Ⅰ类计算）";
+    QTest::newRow("class typed in another spelling") << "100"
+                                                     << ""
+                                                     << "0.25"
+                                                     << "3.5" << 1 << 1 << "2类"
+                                                     << "BitBtn1"
+                                                     << "10"
+                                                     << "788.329742289615"
+                                                     << "Ⅱ类（直接给定）";
   }
   void recordFedBack() {
     QFETCH(QString, area);
