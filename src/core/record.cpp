@@ -45,8 +45,6 @@ std::string DateText(const TRecordDate &d) {
 
 std::string ClassReason(const TCalcRecord &r) {
   std::string name = Pick(ClassNames, 3, r.Calc.SourceClass());
-  if (!r.Choices && !r.ClassPicked)
-    return name + "类（未选定类别，按" + name + "类计算）。";
   if (!r.Choices)
     return name + "类（直接给定）。";
   const TClassChoices &c = *r.Choices;

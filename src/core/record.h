@@ -49,9 +49,6 @@ struct TCalcRecord {
   TDirection Direction = TDirection::Distance;
   TKestrin Calc;                        // as the successful computation left it
   std::optional<TClassChoices> Choices; // empty: the class was given directly
-  // Without Choices: false when no class was picked at all (the window's
-  // combo box held a text of its own), so class Ⅰ applied by default.
-  bool ClassPicked = true;
   TGradeCheck Check; // distance only
   TRecordDate Date;
   // S and r as the record quotes them: the one given as given, the other as
