@@ -93,8 +93,17 @@ int CsvReader::Get() {
   if (c != EOF) {
     ++FPos;
     ++FRecordBytes;
+    CountLines(&FBuffer[FPos - 1], 1);
   }
   return c;
+}
+
+// CR, LF and CRLF each end one line, inside quoted fields too.
+void CsvReader::CountLines(const char *text, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    FLines += text[i] == '\r' || (text[i] == '\n' && !FAfterCr);
+    FAfterCr = text[i] == '\r';
+  }
 }
 
 // Once a record passes the limit it ends there and reading stops.
@@ -150,6 +159,7 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
   record.count = 0;
   record.problem.clear();
   FRecordBytes = 0;
+  FRecordLine = FLines + 1;
   if (FStopped || Peek() == EOF)
     return false;
   StartField(record);
@@ -177,6 +187,7 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
         empty = false;
         if (TooLong(record))
           return true;
+        CountLines(FBuffer.data() + start, i - start);
         Append(record, FBuffer.data() + start, i - start);
       }
     }

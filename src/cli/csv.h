@@ -50,6 +50,8 @@ public:
   bool Stopped() const { return FStopped; }
   // The byte-order mark the input started with, known after the first Next.
   TByteOrderMark Mark() const { return FMark; }
+  // The line the last record read starts on, the first line being 1.
+  std::size_t Line() const { return FRecordLine; }
 
 private:
   int Peek();
@@ -57,6 +59,7 @@ private:
   bool Fill();
   bool TooLong(CsvRecord &record);
   void ReadByteOrderMark();
+  void CountLines(const char *text, std::size_t n);
   void Append(CsvRecord &record, const char *begin, std::size_t n);
   void StartField(CsvRecord &record);
   bool ReadRecord(CsvRecord &record, bool &empty);
@@ -72,6 +75,8 @@ private:
   bool FReadFailed = false;
   bool FStopped = false;
   TByteOrderMark FMark = TByteOrderMark::None;
+  std::size_t FLines = 0, FRecordLine = 0;
+  bool FAfterCr = false;
 };
 
 // Writes records to a stream through a large buffer; fields holding a comma,
