@@ -10,25 +10,16 @@
 
 namespace {
 
-constexpr std::string_view OutputColumns[] = {
-    "mode", "area",          "radius",    "cm",        "wind",       "class",
-    "qe",   "distance",      "graded",    "a",         "b",          "c",
-    "d",    "distance_band", "wind_band", "wind_flag", "iterations", "error"};
-
-std::string Quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
-
 // The cells of one row as the setters take them, reused from row to row.
 struct RowCells {
-  std::string Text[ColumnCount];
+  std::string Text[InputCount];
 };
 
 // A cell's text; nullptr for an empty cell that leaves its input unset. An
 // empty cell of a required input (or its column missing) gives the empty
 // text, so its setter fails as an empty box does in the window.
-const std::string *Cell(const CsvRecord &record, const Layout &layout, Column column, bool required,
-                        RowCells &cells) {
+const std::string *Cell(const CsvRecord &record, const Layout &layout, TColumn column,
+                        bool required, RowCells &cells) {
   std::size_t p = layout.Position[column];
   std::string &text = cells.Text[column];
   text.assign(p == Absent ? std::string_view() : record.Field(p));
@@ -37,7 +28,9 @@ const std::string *Cell(const CsvRecord &record, const Layout &layout, Column co
 
 // Required: cm, wind, class, and qe (distance) or distance (emission); the
 // area unless a radius is given.
-CalcInputs InputsOf(const CsvRecord &record, const Layout &layout, bool distance, RowCells &cells) {
+CalcInputs InputsFromRow(const CsvRecord &record, const Layout &layout, TDirection direction,
+                         RowCells &cells) {
+  const bool distance = direction == TDirection::Distance;
   CalcInputs in;
   in.Radius = Cell(record, layout, ColRadius, false, cells);
   in.Area = Cell(record, layout, ColArea, !in.Radius, cells);
@@ -49,28 +42,17 @@ CalcInputs InputsOf(const CsvRecord &record, const Layout &layout, bool distance
   return in;
 }
 
-void WriteResultRow(CsvWriter &out, std::string_view mode, const TKestrin &calc,
-                    std::string_view error) {
-  out.Field(mode);
-  for (double value : {calc.Area(), calc.Radius(), calc.Cm(), calc.WindSpeed()})
-    out.Field(ValueToText(value));
-  out.Field(SourceClassName(calc.SourceClass()));
-  for (double value :
-       {calc.Qe(), calc.Distance(), calc.GradedDistance(), calc.A(), calc.B(), calc.C(), calc.D()})
-    out.Field(ValueToText(value));
-  for (std::int32_t count :
-       {calc.DistanceBand(), calc.WindBand(), calc.WindFlag(), calc.Iterations()})
-    out.Field(CountToText(count));
-  out.Field(error);
+// The row's report: its fields as the computation left them, and the message.
+void WriteResultRow(CsvWriter &out, const TCase &c) {
+  for (const TResultField &field : ResultFields)
+    out.Field(FieldText(field.Get(c)));
   out.EndRow();
 }
 
-// A row that could not be calculated at all: only the mode (when known) and why.
-void WriteBadRow(CsvWriter &out, std::string_view mode, std::string_view error) {
-  out.Field(mode);
-  for (std::size_t i = 2; i < std::size(OutputColumns); ++i)
-    out.Field({});
-  out.Field(error);
+// A row that could not be calculated at all: only why, in the error field.
+void WriteBadRow(CsvWriter &out, std::string_view error) {
+  for (const TResultField &field : ResultFields)
+    out.Field(field.Get == FieldGetters::ErrorOf ? error : std::string_view());
   out.EndRow();
 }
 
@@ -91,48 +73,39 @@ std::size_t ValueWithoutName(const CsvRecord &record, const Layout &layout) {
   return Absent;
 }
 
+// Why the row cannot be calculated at all, or "" when it can.
+std::string RowProblem(const CsvRecord &record, const Layout &layout) {
+  if (!record.problem.empty())
+    return record.problem;
+  if (record.count != layout.FieldCount)
+    return "expected " + std::to_string(layout.FieldCount) + " fields, found " +
+           std::to_string(record.count);
+  if (std::size_t p = ValueWithoutName(record, layout); p != Absent)
+    return "column " + std::to_string(p + 1) + " holds a value but has no name in the header";
+  return {};
+}
+
 // Calculates one row and writes its result; true when the row succeeded.
 bool ProcessRow(const CsvRecord &record, const Layout &layout, CsvWriter &out, RowCells &cells) {
   WriteKept(out, record, layout);
-  if (!record.problem.empty()) {
-    WriteBadRow(out, {}, record.problem);
-    return false;
-  }
-  if (record.count != layout.FieldCount) {
-    WriteBadRow(out, {},
-                "expected " + std::to_string(layout.FieldCount) + " fields, found " +
-                    std::to_string(record.count));
-    return false;
-  }
-  if (std::size_t p = ValueWithoutName(record, layout); p != Absent) {
-    WriteBadRow(out, {},
-                "column " + std::to_string(p + 1) + " holds a value but has no name in the header");
+  std::string problem = RowProblem(record, layout);
+  if (!problem.empty()) {
+    WriteBadRow(out, problem);
     return false;
   }
   // Without a mode column every row is a distance row.
-  std::string_view mode =
+  const std::string_view mode =
       layout.Position[ColMode] == Absent ? "distance" : record.Field(layout.Position[ColMode]);
-  bool distance = mode == "distance";
-  if (!distance && mode != "emission") {
+  TDirection direction;
+  if (!DirectionFromName(mode, direction)) {
     // Not echoed in the mode field, where a text such as "=1+1" would open
     // as a formula in a spreadsheet; the message starts with a letter.
-    WriteBadRow(out, {}, "unknown mode " + Quoted(mode) + " (expected distance or emission)");
+    WriteBadRow(out, "unknown mode " + Quoted(mode) + " (expected distance or emission)");
     return false;
   }
-  TKestrin calc;
-  std::string error;
-  bool succeeded = CatchFailure(
-      [&] {
-        ApplyInputs(calc, InputsOf(record, layout, distance, cells));
-        if (distance)
-          calc.CalcDistance();
-        else
-          calc.CalcEmission();
-      },
-      [&error](const Exception &e) { error = e.Message(); });
-  // The row's report: its fields as a failure left them, and the message.
-  WriteResultRow(out, mode, calc, error);
-  return succeeded;
+  const TCase c = ComputeCase(direction, InputsFromRow(record, layout, direction, cells));
+  WriteResultRow(out, c);
+  return c.Error.empty();
 }
 
 int Fail(std::FILE *err, const std::string &message) {
@@ -160,8 +133,8 @@ int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err, const BatchOptions &
   if (options.Bom) // before anything the writer has buffered
     std::fputs("\xEF\xBB\xBF", out);
   WriteKept(writer, record, layout);
-  for (std::string_view name : OutputColumns)
-    writer.Field(name);
+  for (const TResultField &field : ResultFields)
+    writer.Field(field.Name);
   writer.EndRow();
   bool allSucceeded = true;
   RowCells cells;

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "encoding.h"
-
-// Exit statuses of the tool.
-enum ExitStatus { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+#include "result.h"
 
 struct BatchOptions {
   // Input columns copied unchanged, in this order, to the front of every

@@ -2,11 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+
+#include "platform.h"
 
 namespace {
 
@@ -41,22 +38,14 @@ bool NeedsQuotes(std::string_view text) {
 // pipe or from a terminal at once. Streams without a descriptor (in memory)
 // have all their bytes at hand and use fread.
 std::size_t ReadSome(std::FILE *in, char *buffer, std::size_t size, bool &failed) {
-#ifdef _WIN32
-  int fd = _fileno(in);
-#else
-  int fd = fileno(in);
-#endif
+  const int fd = StreamDescriptor(in);
   if (fd < 0) {
     std::size_t n = std::fread(buffer, 1, size, in);
     failed = std::ferror(in) != 0;
     return n;
   }
   for (;;) {
-#ifdef _WIN32
-    int n = _read(fd, buffer, static_cast<unsigned>(size));
-#else
-    ssize_t n = read(fd, buffer, size);
-#endif
+    const std::ptrdiff_t n = ReadDescriptor(fd, buffer, size);
     if (n >= 0)
       return static_cast<std::size_t>(n);
     if (errno != EINTR) {

@@ -2,12 +2,7 @@
 
 #include <cstdint>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
-#include <iconv.h>
-#endif
+#include "platform.h"
 
 namespace {
 
@@ -45,55 +40,6 @@ bool IsValidUtf8(std::string_view text) {
   }
   return true;
 }
-
-#ifdef _WIN32
-
-bool Gb18030ToUtf8(std::string_view text, std::string &out) {
-  // Without GB18030 (as under Wine) its two-byte part, GBK, still reads.
-  static const UINT Gb18030 = IsValidCodePage(54936) ? 54936 : 936;
-  out.clear();
-  if (text.empty())
-    return true;
-  if (text.size() > 0x7FFFFFFF / 2)
-    return false;
-  const int n = static_cast<int>(text.size());
-  std::wstring wide(text.size(), L'\0');
-  const int wideLength =
-      MultiByteToWideChar(Gb18030, MB_ERR_INVALID_CHARS, text.data(), n, wide.data(), n);
-  if (wideLength <= 0)
-    return false;
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  if (length <= 0)
-    return false;
-  out.resize(static_cast<std::size_t>(length));
-  return WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, out.data(), length, nullptr,
-                             nullptr) == length;
-}
-
-#else
-
-bool Gb18030ToUtf8(std::string_view text, std::string &out) {
-  // Opened once: loading the converter costs far more than converting a field.
-  static const iconv_t converter = iconv_open("UTF-8", "GB18030");
-  out.clear();
-  if (converter == reinterpret_cast<iconv_t>(-1))
-    return false;
-  iconv(converter, nullptr, nullptr, nullptr, nullptr); // a fresh shift state
-  // A GB18030 character of n bytes (1, 2 or 4) is at most 4 UTF-8 bytes, and
-  // those of 1 or 2 bytes at most 3: twice the input always suffices.
-  out.resize(text.size() * 2);
-  char *in = const_cast<char *>(text.data());
-  std::size_t inLeft = text.size();
-  char *to = out.data();
-  std::size_t toLeft = out.size();
-  if (iconv(converter, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1))
-    return false;
-  out.resize(out.size() - toLeft);
-  return true;
-}
-
-#endif
 
 void TRecordDecoder::UseMark(TByteOrderMark mark) {
   if (FEncoding == TEncoding::Auto && mark == TByteOrderMark::Utf8)

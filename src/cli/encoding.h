@@ -16,10 +16,6 @@ enum class TEncoding { Auto, Utf8, Gb18030 };
 // surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view text);
 
-// GB18030 bytes to UTF-8; false (out unspecified) for bytes that are not
-// GB18030 text.
-bool Gb18030ToUtf8(std::string_view text, std::string &out);
-
 // Converts records to UTF-8 in place. Auto keeps the file's bytes as long
 // as they are ASCII, and decides at the first record with any other byte,
 // for the whole file: by a byte-order mark when there was one, else by the

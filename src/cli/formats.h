@@ -1,25 +1,23 @@
-// The single-calculation commands' other outputs: JSON for scripts, and the
-// record (计算书) for an assessment report.
+// A case's other outputs: JSON for scripts, and the record (计算书) for an
+// assessment report.
 #pragma once
 
-#include <cstdio>
 #include <optional>
+#include <string>
 
-#include "inputs.h"
 #include "record.h"
+#include "result.h"
 
-enum class TOutputFormat { Text, Json, Record };
+// One JSON object: the result fields in their order (numbers with
+// ValueToText's digits, infinities as null, `error` null on success), and
+// for a distance that succeeded `graded_qe` and `note`. Never throws on
+// any text: bytes that are not UTF-8 are replaced.
+std::string CaseJson(const TCase &c);
 
-// Runs one calculation and writes it in `format` (Json or Record).
-// JSON: one object with the batch tool's columns (numbers with
-// ValueToText's digits), the failure's fields and `error` when it failed,
-// and for a distance the emission allowed at the graded distance.
-// Record: the 计算书 as Markdown; nothing on standard output on failure.
-// Returns ExitOk or ExitFailure (message also on `err`); whether `out`
-// took it all is the caller's to check, as for the text output.
-int RunFormatted(TDirection direction, const CalcInputs &inputs,
-                 std::optional<TClassChoices> choices, TOutputFormat format, std::FILE *out,
-                 std::FILE *err);
+// The record of a case that succeeded, as Markdown, dated RecordDateNow(),
+// quoting the size (S or r) as `inputs` gave it.
+std::string CaseRecord(const TCase &c, const CalcInputs &inputs,
+                       std::optional<TClassChoices> choices);
 
 // The date a record carries: SOURCE_DATE_EPOCH (seconds, as UTC) when set
 // to a whole number, so that output can be reproduced; else today, local.

@@ -5,10 +5,6 @@
 
 namespace {
 
-std::string Quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
-
 // The blanks a spreadsheet cell may carry around a name: space, tab, the
 // no-break space and the ideographic (full-width) space.
 std::size_t BlankAt(std::string_view text, bool atEnd) {
@@ -20,14 +16,14 @@ std::size_t BlankAt(std::string_view text, bool atEnd) {
   return 0;
 }
 
-// The column of a key among the known ones, by its own name or an alias,
-// or ColumnCount.
+// The column of a key among the input columns, by its own name or an
+// alias, or InputCount.
 std::size_t KnownColumn(std::string_view key) {
   for (const THeaderAlias &alias : HeaderAliases)
     if (alias.Name == key)
       key = alias.Column;
   std::size_t column = 0;
-  while (column < ColumnCount && InputColumns[column] != key)
+  while (column < InputCount && ResultFields[column].Name != key)
     ++column;
   return column;
 }
@@ -55,6 +51,10 @@ std::string FindKept(const CsvRecord &header, const std::vector<std::string> &ke
 }
 
 } // namespace
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
 
 std::string ColumnKey(std::string_view name) {
   while (std::size_t n = BlankAt(name, false))
@@ -86,16 +86,16 @@ std::string ReadLayout(const CsvRecord &header, const std::vector<std::string> &
     if (key.empty())
       return "column " + std::to_string(i + 1) + " has no name in the header";
     const std::size_t column = KnownColumn(key);
-    if (column == ColumnCount && kept.count(key) == 0)
+    if (column == InputCount && kept.count(key) == 0)
       return "unknown column " + Quoted(header.Field(i)) +
-             " in the header (known: mode, area, radius, cm, wind, class, qe, distance; "
-             "name other columns with --keep)";
+             " in the header (known: " + FieldNames(InputCount) +
+             "; name other columns with --keep)";
     if (!seen.insert(std::move(key)).second)
       return "column " + Quoted(header.Field(i)) + " appears twice in the header";
-    if (column < ColumnCount && layout.Position[column] != Absent)
+    if (column < InputCount && layout.Position[column] != Absent)
       return "columns " + Quoted(header.Field(layout.Position[column])) + " and " +
-             Quoted(header.Field(i)) + " both name " + Quoted(InputColumns[column]);
-    if (column < ColumnCount)
+             Quoted(header.Field(i)) + " both name " + Quoted(ResultFields[column].Name);
+    if (column < InputCount)
       layout.Position[column] = i;
   }
   return FindKept(header, keep, layout);

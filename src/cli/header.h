@@ -8,21 +8,7 @@
 #include <vector>
 
 #include "csv.h"
-
-enum Column {
-  ColMode,
-  ColArea,
-  ColRadius,
-  ColCm,
-  ColWind,
-  ColClass,
-  ColQe,
-  ColDistance,
-  ColumnCount
-};
-
-constexpr std::string_view InputColumns[ColumnCount] = {"mode", "area",  "radius", "cm",
-                                                        "wind", "class", "qe",     "distance"};
+#include "result.h"
 
 // Header names besides the columns' own, as engineers write them; they
 // match as ColumnKey gives them ("S" is "s").
@@ -47,11 +33,14 @@ constexpr std::size_t Absent = static_cast<std::size_t>(-1);
 
 // Where each known column sits in the input records.
 struct Layout {
-  std::size_t Position[ColumnCount];
+  std::size_t Position[InputCount]; // by TColumn
   std::size_t FieldCount = 0;
   std::vector<std::size_t> Keep; // the --keep columns, in the order named
   std::size_t NamedCount = 0;    // columns from here on have no name
 };
+
+// A name in a message: 'name'.
+std::string Quoted(std::string_view text);
 
 // A header name as it is compared: without surrounding blanks (spaces,
 // tabs, no-break and full-width spaces), ASCII in lower case (" Qe " and

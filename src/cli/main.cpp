@@ -13,99 +13,58 @@
 #include <vector>
 
 #include <CLI/CLI.hpp>
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
-#include <shellapi.h> // after windows.h, which it needs
-#endif
 
 #include "batch.h"
 #include "commands.h"
-#include "formats.h"
+#include "platform.h"
+
+#ifndef KESTRIN_VERSION
+#error "KESTRIN_VERSION must be defined (the build passes the project's version)"
+#endif
 
 namespace {
 
-#ifdef _WIN32
-// Windows hands main() its arguments in the ANSI code page, which cannot
-// spell every file name (nor "Ⅰ"); the tool takes them from the UTF-16
-// command line as UTF-8, as on Linux, and opens files by their UTF-16 names.
-std::string Utf8Of(const wchar_t *text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(n > 1 ? static_cast<std::size_t>(n - 1) : 0, '\0');
-  if (n > 1)
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), n, nullptr, nullptr);
-  return utf8;
+// The output columns, a line at most 78 wide, each indented by two more.
+std::string OutputColumnsHelp() {
+  std::string help, line = "   ";
+  for (const TResultField &field : ResultFields) {
+    const std::string name = " " + std::string(field.Name) + (field.Get == FieldGetters::ErrorOf ? "." : ",");
+    if (line.size() + name.size() > 78) {
+      help += line + "\n";
+      line = "   ";
+    }
+    line += name;
+  }
+  return help + line + "\n";
 }
 
-std::vector<std::string> Arguments(int argc, char **argv) {
-  int wideArgc = 0;
-  wchar_t **wideArgv = CommandLineToArgvW(GetCommandLineW(), &wideArgc);
-  if (wideArgv == nullptr)
-    return std::vector<std::string>(argv, argv + argc);
-  std::vector<std::string> args;
-  for (int i = 0; i < wideArgc; ++i)
-    args.push_back(Utf8Of(wideArgv[i]));
-  LocalFree(wideArgv);
-  return args;
-}
-
-std::FILE *OpenForReading(const std::string &path) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
-  std::wstring name(n > 1 ? static_cast<std::size_t>(n - 1) : 0, L'\0');
-  if (n > 1)
-    MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, name.data(), n);
-  return _wfopen(name.c_str(), L"rb");
-}
-
-// Binary mode: the CSV bytes in and out are those of Linux, "\n" is never
-// widened to "\r\n" (a CRLF input still reads, the CSV reader takes both).
-void UseBinaryStreams() {
-  _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-}
-#else
-std::vector<std::string> Arguments(int argc, char **argv) {
-  return std::vector<std::string>(argv, argv + argc);
-}
-
-std::FILE *OpenForReading(const std::string &path) {
-  return std::fopen(path.c_str(), "rb");
-}
-
-void UseBinaryStreams() {}
-#endif
-
-const char *const BatchHelp = R"(Batch files (kestrin-cli batch):
+std::string BatchHelp() {
+  return R"(Batch files (kestrin-cli batch):
   A CSV file, one case a row, after a header line that names the columns in
   any order; names match without regard to case and surrounding blanks.
-    mode      distance or emission
-    area      floor area S, m² (or radius: equivalent radius r, m)
-    cm        concentration limit Cm, mg/m³
-    wind      five-year average wind speed V, m/s
-    class     source class I, II or III (also Ⅰ, Ⅱ, Ⅲ or 1, 2, 3; 类 may follow)
-    qe        emission rate Qe, kg/h (distance rows)
-    distance  distance L, m (emission rows)
-  A row may leave the cells of inputs its mode does not use empty. Any other
+)" + InputColumnsHelp() +
+         R"(  A row may leave the cells of inputs its mode does not use empty. Any other
   column is an error unless named with --keep (its cells are then copied to
   the front of the output row); empty header cells at the end are ignored.
   Input is UTF-8, or GB18030 (as spreadsheet programs in a Chinese locale
   save it) when it is not valid UTF-8; output is always UTF-8: the --keep
-  columns, then mode, area, radius, cm, wind, class, qe, distance, graded,
-  a, b, c, d, distance_band, wind_band, wind_flag, iterations, error.
-
+  columns, then
+)" + OutputColumnsHelp() +
+         R"(
 Exit status:
   0  every calculation succeeded
   1  a calculation (a batch row) failed; its message says why
-  2  bad usage, an unreadable input or header, or output that could not be
-     written)";
+  2  bad usage, an unreadable input or header, output that could not be
+     written, or too little memory)";
+}
 
-// The texts of one calculation's options, and which of them were given.
+// One single-calculation command: the texts of its options, and which of
+// them were given.
 struct CalcOptions {
-  std::string Area, Radius, Cm, Wind, Class, Stacks, Share, Basis, Qe, Distance;
+  TDirection Direction = TDirection::Distance;
+  CLI::App *Command = nullptr;
+  std::string Area, Radius, Cm, Wind, Class, Stacks, Share, Basis;
+  std::string Given; // Qe for a distance, L for an emission
   TOutputFormat Format = TOutputFormat::Text;
   CLI::Option *AreaOption = nullptr;
   CLI::Option *RadiusOption = nullptr;
@@ -128,6 +87,7 @@ CLI::Validator SourceClassCheck() {
 }
 
 void AddCalcOptions(CLI::App *command, CalcOptions &o) {
+  o.Command = command;
   CLI::Option_group *size = command->add_option_group("size", "the production unit (one of)");
   o.AreaOption = size->add_option("--area", o.Area, "floor area S, m²");
   o.RadiusOption = size->add_option("--radius", o.Radius, "equivalent radius r, m");
@@ -173,36 +133,28 @@ std::optional<TClassChoices> ChoicesOf(const CalcOptions &o) {
                        o.Basis == "chronic" ? 1 : 0};
 }
 
-// One calculation in the format asked for.
-int RunCalculation(TDirection direction, const CalcOptions &o, const CalcInputs &in) {
-  if (o.Format != TOutputFormat::Text)
-    return RunFormatted(direction, in, ChoicesOf(o), o.Format, stdout, stderr);
-  return direction == TDirection::Distance ? RunDistance(in, stdout, stderr)
-                                           : RunEmission(in, stdout, stderr);
-}
-
 // The class text from --class, or derived from the three choices.
 std::string SourceClassText(const CalcOptions &o) {
   if (*o.ClassOption)
     return o.Class;
   if (!*o.StacksOption)
     throw CLI::RequiredError("--class or --stacks");
-  bool stacks = o.Stacks == "yes";
-  if (stacks && !*o.ShareOption)
+  const TClassChoices c = *ChoicesOf(o);
+  if (c.Other == 0 && !*o.ShareOption)
     throw CLI::RequiredError("--share (with --stacks yes)");
-  if (!stacks && !*o.BasisOption)
+  if (c.Other == 1 && !*o.BasisOption)
     throw CLI::RequiredError("--basis (with --stacks no)");
-  return SourceClassName(SourceClassFromChoices(stacks ? 0 : 1, o.Share == "within" ? 1 : 0,
-                                                o.Basis == "chronic" ? 1 : 0));
+  return SourceClassName(SourceClassFromChoices(c.Other, c.Three, c.QS));
 }
 
-CalcInputs InputsOf(const CalcOptions &o, const std::string &classText) {
+CalcInputs InputsFromOptions(const CalcOptions &o, const std::string &classText) {
   CalcInputs in;
   in.Area = *o.AreaOption ? &o.Area : nullptr;
   in.Radius = *o.RadiusOption ? &o.Radius : nullptr;
   in.Cm = &o.Cm;
   in.WindSpeed = &o.Wind;
   in.SourceClass = &classText;
+  (o.Direction == TDirection::Distance ? in.Qe : in.Distance) = &o.Given;
   return in;
 }
 
@@ -230,27 +182,23 @@ int RunBatchFile(const std::string &path, const BatchOptions &options) {
   return status;
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
-  UseBinaryStreams();
-  InitNumericEnvironment();
-  DecimalMark = '.'; // a CSV file or a script means the same in every locale
-
+// The tool after the numeric set-up; throws nothing but std::bad_alloc.
+int Run(const std::vector<std::string> &args) {
   CLI::App app{"Health-protection distance of fugitive emissions (Kestrin)", "kestrin-cli"};
   app.require_subcommand(1);
   // On Windows CLI11 would take "/x" for an option; "/data/plant.csv" is a file.
   app.allow_windows_style_options(false);
   app.set_version_flag("--version", "kestrin-cli " KESTRIN_VERSION);
-  app.footer(BatchHelp);
-  CalcOptions distance, emission;
-  CLI::App *distanceCommand = app.add_subcommand("distance", "distance L for an emission rate Qe");
-  AddCalcOptions(distanceCommand, distance);
-  distanceCommand->add_option("--qe", distance.Qe, "emission rate Qe, kg/h")->required();
-  CLI::App *emissionCommand =
-      app.add_subcommand("emission", "emission rate Qe allowed at a distance L");
-  AddCalcOptions(emissionCommand, emission);
-  emissionCommand->add_option("--distance", emission.Distance, "distance L, m")->required();
+  const std::string help = BatchHelp();
+  app.footer(help);
+  CalcOptions commands[2];
+  commands[0].Direction = TDirection::Distance;
+  AddCalcOptions(app.add_subcommand("distance", "distance L for an emission rate Qe"), commands[0]);
+  commands[0].Command->add_option("--qe", commands[0].Given, "emission rate Qe, kg/h")->required();
+  commands[1].Direction = TDirection::Emission;
+  AddCalcOptions(app.add_subcommand("emission", "emission rate Qe allowed at a distance L"),
+                 commands[1]);
+  commands[1].Command->add_option("--distance", commands[1].Given, "distance L, m")->required();
   std::string batchFile = "-";
   CLI::App *batchCommand = app.add_subcommand("batch", "one calculation per CSV row, CSV out");
   batchCommand->add_option("FILE", batchFile, "CSV input; standard input when absent or -");
@@ -270,32 +218,34 @@ int main(int argc, char **argv) {
       ->option_text("utf-8|gb18030");
   batchCommand->add_flag("--bom", batchOptions.Bom,
                          "start the output with a UTF-8 byte-order mark, for spreadsheet programs");
-  batchCommand->footer(BatchHelp);
+  batchCommand->footer(help);
 
-  std::string classText;
-  std::vector<std::string> args = Arguments(argc, argv);
   std::vector<const char *> argPointers;
   for (const std::string &arg : args)
     argPointers.push_back(arg.c_str());
+  std::string classText;
+  const CalcOptions *command = nullptr;
   try {
     app.parse(static_cast<int>(argPointers.size()), argPointers.data());
-    if (*distanceCommand)
-      classText = SourceClassText(distance);
-    else if (*emissionCommand)
-      classText = SourceClassText(emission);
+    for (const CalcOptions &o : commands)
+      if (*o.Command) {
+        command = &o;
+        classText = SourceClassText(o);
+      }
   } catch (const CLI::ParseError &e) {
     return Delivered(app.exit(e) == 0 ? ExitOk : ExitUsage);
   }
-
-  if (*distanceCommand) {
-    CalcInputs in = InputsOf(distance, classText);
-    in.Qe = &distance.Qe;
-    return Delivered(RunCalculation(TDirection::Distance, distance, in));
-  }
-  if (*emissionCommand) {
-    CalcInputs in = InputsOf(emission, classText);
-    in.Distance = &emission.Distance;
-    return Delivered(RunCalculation(TDirection::Emission, emission, in));
-  }
+  if (command)
+    return Delivered(RunSingleCase(command->Direction, InputsFromOptions(*command, classText),
+                                   ChoicesOf(*command), command->Format, stdout, stderr));
   return RunBatchFile(batchFile, batchOptions);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  UseBinaryStreams();
+  InitNumericEnvironment();
+  DecimalMark = '.'; // a CSV file or a script means the same in every locale
+  return RunGuarded(stderr, [&] { return Run(CommandLineArguments(argc, argv)); });
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #ifndef KESTRIN_VERSION
-#define KESTRIN_VERSION "?"
+#error "KESTRIN_VERSION must be defined (the build passes the project's version)"
 #endif
 
 namespace {
@@ -23,20 +23,13 @@ const char *const WindBandRanges[] = {"V < 2 m/s", "2 ≤ V ≤ 4 m/s", "V > 4 m
 const char *const WindFlagRanges[] = {"V < 2 m/s", "V ≥ 2 m/s"};
 const char *const DistanceBandRanges[] = {"L ≤ 1000 m", "1000 < L ≤ 2000 m", "L > 2000 m"};
 
-// The window's own labels of the three choices.
-const char *const OtherLabel = "排放同种有害气体的共存的排气筒";
-const char *const OtherItems[] = {"有", "无"};
-const char *const ThreeLabel = "排气筒的污染物排放量";
-const char *const ThreeItems[] = {"大于规定的1/3", "小于等于规定的1/3"};
-const char *const QSLabel = "无组织排放的有害气体的允许浓度";
-const char *const QSItems[] = {"按急性反应指标确定", "按慢性反应指标确定"};
-
 const char *Pick(const char *const *texts, int count, int index) {
   return texts[index < 0 ? 0 : index >= count ? count - 1 : index];
 }
 
-std::string Number(double value) {
-  return ValueToText(value);
+// "caption：item" of the item picked in a choice group.
+std::string Chosen(const TChoiceGroup &group, int index) {
+  return std::string(group.Caption) + "：" + Pick(group.Items, 2, index);
 }
 
 std::string DateText(const TRecordDate &d) {
@@ -48,11 +41,8 @@ std::string ClassReason(const TCalcRecord &r) {
   if (!r.Choices)
     return name + "类（直接给定）。";
   const TClassChoices &c = *r.Choices;
-  std::string reason = std::string(OtherLabel) + "：" + Pick(OtherItems, 2, c.Other) + "；";
-  if (c.Other == 0)
-    reason += std::string(ThreeLabel) + "：" + Pick(ThreeItems, 2, c.Three);
-  else
-    reason += std::string(QSLabel) + "：" + Pick(QSItems, 2, c.QS);
+  std::string reason = Chosen(OtherChoices, c.Other) + "；" +
+                       (c.Other == 0 ? Chosen(ThreeChoices, c.Three) : Chosen(QSChoices, c.QS));
   return name + "类。依据：" + reason + "。";
 }
 
@@ -66,26 +56,26 @@ std::vector<std::vector<std::string>> InputRows(const TCalcRecord &r) {
       {std::string("有害气体无组织排放源所在生产单元等效半径") +
            (r.RadiusGiven ? "" : "（由 S 求得，r = √(S/π)）"),
        "r", r.RadiusText, "m"},
-      {"标准浓度限值", "Cm", Number(k.Cm()), "mg/m³(N)"},
-      {"近五年平均风速", "V", Number(k.WindSpeed()), "m/s"},
+      {"标准浓度限值", "Cm", ValueToText(k.Cm()), "mg/m³(N)"},
+      {"近五年平均风速", "V", ValueToText(k.WindSpeed()), "m/s"},
   };
   if (r.Direction == TDirection::Distance)
-    rows.push_back({"工业企业有害气体无组织排放强度", "Qe", Number(k.Qe()), "kg/h"});
+    rows.push_back({"工业企业有害气体无组织排放强度", "Qe", ValueToText(k.Qe()), "kg/h"});
   else
-    rows.push_back({"工业企业卫生防护距离", "L", Number(k.Distance()), "m"});
+    rows.push_back({"工业企业卫生防护距离", "L", ValueToText(k.Distance()), "m"});
   return rows;
 }
 
 std::vector<TBlock> Bands(const TCalcRecord &r) {
   const TKestrin &k = r.Calc;
   std::string windBand = std::string("风速分档：") + Pick(WindBandRanges, 3, k.WindBand()) +
-                         "（V = " + Number(k.WindSpeed()) + " m/s；B、C、D 按 " +
+                         "（V = " + ValueToText(k.WindSpeed()) + " m/s；B、C、D 按 " +
                          Pick(WindFlagRanges, 2, k.WindFlag()) + " 取值）。";
   std::string distanceBand =
       std::string("距离分档：") + Pick(DistanceBandRanges, 3, k.DistanceBand());
   distanceBand += r.Direction == TDirection::Distance
                       ? "（按各档边界处模型排放量与 Qe 的比较确定）。"
-                      : "（按 L = " + Number(k.Distance()) + " m 确定）。";
+                      : "（按 L = " + ValueToText(k.Distance()) + " m 确定）。";
   return {
       {TBlock::Paragraph, windBand, {}, {}},
       {TBlock::Paragraph, distanceBand, {}, {}},
@@ -93,10 +83,10 @@ std::vector<TBlock> Bands(const TCalcRecord &r) {
        {},
        {},
        {{"计算系数", "系数值"},
-        {"A", Number(k.A())},
-        {"B", Number(k.B())},
-        {"C", Number(k.C())},
-        {"D", Number(k.D())}}},
+        {"A", ValueToText(k.A())},
+        {"B", ValueToText(k.B())},
+        {"C", ValueToText(k.C())},
+        {"D", ValueToText(k.D())}}},
   };
 }
 
@@ -105,17 +95,17 @@ std::vector<std::vector<std::string>> ResultRows(const TCalcRecord &r) {
   std::vector<std::vector<std::string>> rows = {{"项目", "数值", "单位"}};
   if (r.Direction == TDirection::Emission) {
     rows.push_back(
-        {"L = " + Number(k.Distance()) + " m 处允许的无组织排放强度 Qe", Number(k.Qe()), "kg/h"});
-    rows.push_back({"卫生防护距离(级差确定值) L", Number(k.GradedDistance()), "m"});
+        {"L = " + ValueToText(k.Distance()) + " m 处允许的无组织排放强度 Qe", ValueToText(k.Qe()), "kg/h"});
+    rows.push_back({"卫生防护距离(级差确定值) L", ValueToText(k.GradedDistance()), "m"});
     return rows;
   }
-  rows.push_back({"卫生防护距离(公式计算值) L", Number(k.Distance()), "m"});
-  rows.push_back({"卫生防护距离(级差确定值) L", Number(k.GradedDistance()), "m"});
+  rows.push_back({"卫生防护距离(公式计算值) L", ValueToText(k.Distance()), "m"});
+  rows.push_back({"卫生防护距离(级差确定值) L", ValueToText(k.GradedDistance()), "m"});
   rows.push_back({"迭代次数", CountToText(k.Iterations()), ""});
-  rows.push_back({"相对容差", Number(k.Tolerance()), ""});
+  rows.push_back({"相对容差", ValueToText(k.Tolerance()), ""});
   if (r.Check.Done)
-    rows.push_back({"级差确定值 L = " + Number(k.GradedDistance()) + " m 处允许的排放强度",
-                    Number(r.Check.AllowedQe), "kg/h"});
+    rows.push_back({"级差确定值 L = " + ValueToText(k.GradedDistance()) + " m 处允许的排放强度",
+                    ValueToText(r.Check.AllowedQe), "kg/h"});
   return rows;
 }
 
@@ -146,7 +136,7 @@ std::vector<TBlock> Blocks(const TCalcRecord &r) {
   std::string where = "式中 Qc = Qe，为有害气体无组织排放量（kg/h）；Cm 为标准浓度限值（mg/m³）；"
                       "r² = S/π。";
   where += distance ? "L 由迭代搜索求得：模型排放量与 Qe 的相对误差不大于 " +
-                          Number(r.Calc.Tolerance()) +
+                          ValueToText(r.Calc.Tolerance()) +
                           " 时停止；再按级差（50 m、100 m、200 m）向上取整。"
                     : "Qe 为上式在 L 处的值。";
   blocks.push_back({TBlock::Paragraph, where, {}, {}});
@@ -194,14 +184,14 @@ TGradeCheck CheckGradedDistance(const TKestrin &calc) {
 }
 
 std::string GradeCheckNote(const TKestrin &calc, const TGradeCheck &check) {
-  const std::string graded = Number(calc.GradedDistance());
+  const std::string graded = ValueToText(calc.GradedDistance());
   if (!check.Done)
     return "注意：级差确定值 " + graded + " m 处允许的排放强度无法计算（" + check.Message + "）。";
   if (check.Holds)
     return {};
-  return "注意：级差确定值 " + graded + " m 处模型允许的排放强度为 " + Number(check.AllowedQe) +
-         " kg/h，小于 Qe = " + Number(calc.Qe()) +
-         " kg/h，即级差确定值不能满足 Qe；可能应取下一级差 " + Number(check.NextStep) + " m。";
+  return "注意：级差确定值 " + graded + " m 处模型允许的排放强度为 " + ValueToText(check.AllowedQe) +
+         " kg/h，小于 Qe = " + ValueToText(calc.Qe()) +
+         " kg/h，即级差确定值不能满足 Qe；可能应取下一级差 " + ValueToText(check.NextStep) + " m。";
 }
 
 TCalcRecord MakeRecord(const TKestrin &calc, TDirection direction,
@@ -211,8 +201,8 @@ TCalcRecord MakeRecord(const TKestrin &calc, TDirection direction,
   record.Calc = calc;
   record.Choices = choices;
   record.Date = date;
-  record.AreaText = Number(calc.Area());
-  record.RadiusText = Number(calc.Radius());
+  record.AreaText = ValueToText(calc.Area());
+  record.RadiusText = ValueToText(calc.Radius());
   if (direction == TDirection::Distance)
     record.Check = CheckGradedDistance(calc);
   return record;
@@ -225,13 +215,17 @@ std::string RecordByline(const TRecordDate &date) {
 std::string QuotedInput(const std::string &text) {
   const double value = StoreDouble(TextToValue(text));
   const std::string quoted = ValueToText(value);
-  return StoreDouble(TextToValue(quoted)) == value ? quoted : text;
+  bool readsBack = false;
+  // Near the largest double the 15 digits round past it and do not read at all.
+  CatchFailure([&] { readsBack = StoreDouble(TextToValue(quoted)) == value; },
+               [](const Exception &) {});
+  return readsBack ? quoted : text;
 }
 
 void QuoteGivenSize(TCalcRecord &record, bool radius, const std::string &text) {
   record.RadiusGiven = radius;
-  record.AreaText = radius ? Number(record.Calc.Area()) : QuotedInput(text);
-  record.RadiusText = radius ? QuotedInput(text) : Number(record.Calc.Radius());
+  record.AreaText = radius ? ValueToText(record.Calc.Area()) : QuotedInput(text);
+  record.RadiusText = radius ? QuotedInput(text) : ValueToText(record.Calc.Radius());
 }
 
 std::string HtmlEscaped(const std::string &text) {

@@ -16,6 +16,19 @@
 
 enum class TDirection { Distance, Emission };
 
+// A choice group of the window: its caption and its two items, as the
+// window shows them and the record quotes them.
+struct TChoiceGroup {
+  const char *Caption;
+  const char *Items[2];
+};
+
+inline constexpr TChoiceGroup OtherChoices{"排放同种有害气体的共存的排气筒", {"有", "无"}};
+inline constexpr TChoiceGroup ThreeChoices{"排气筒的污染物排放量",
+                                           {"大于规定的1/3", "小于等于规定的1/3"}};
+inline constexpr TChoiceGroup QSChoices{"无组织排放的有害气体的允许浓度",
+                                        {"按急性反应指标确定", "按慢性反应指标确定"}};
+
 // The window's three choices that decide the source class, by item index:
 // Other 0 "有" / 1 "无" stacks; Three 0 above / 1 within 1/3; QS 0 acute /
 // 1 chronic. Only the group that applies is quoted.

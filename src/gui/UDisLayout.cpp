@@ -19,6 +19,7 @@
 #include <QValidator>
 
 #include "UDis.h"
+#include "record.h"
 #include "UGrid.h"
 
 // The pictures are XPM text, compiled in and read by Qt directly: no image
@@ -40,7 +41,7 @@ enum class TControlKind {
   ReadOnlyEdit, // as Edit, read-only but still focusable
   CountEdit,    // borderless, read-only, the panel's background
   ComboBox,     // editable drop-down; Text holds the items
-  RadioGroup,   // caption and items in Text, "caption|item 0|item 1"
+  RadioGroup,   // caption and items from Choices
   Button,       // picture left of the caption, tooltip
   Grid,         // the coefficient grid
 };
@@ -92,6 +93,7 @@ struct TControlLayout {
   Qt::AlignmentFlag Align = Qt::AlignLeft;
   const char *Hint = nullptr;           // buttons: the tooltip
   const char *const *Picture = nullptr; // buttons: the picture, XPM
+  const TChoiceGroup *Choices = nullptr; // radio groups: the record's own captions
 };
 
 // A control's field and its name, written once.
@@ -141,11 +143,11 @@ constexpr TControlLayout MainWindowLayout[] = {
   {FIELD(cbbSourceType), &D::plSourceType, K::ComboBox, 368, 16, 89, 28, NoColor, 16, false, Navy, "Ⅰ|Ⅱ|Ⅲ"},
   {FIELD(edN), &D::plSourceType, K::CountEdit, 497, 20, 81, 21, NoColor, 0, false, NoColor},
   {FIELD(rgOther), &D::plSourceType, K::RadioGroup, 7, 57, 290, 88, NoColor, 16, false, Green,
-   "排放同种有害气体的共存的排气筒|有|无"},
+   "", Qt::AlignLeft, nullptr, nullptr, &OtherChoices},
   {FIELD(rgThree), &D::plSourceType, K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Purple,
-   "排气筒的污染物排放量|大于规定的1/3|小于等于规定的1/3"},
+   "", Qt::AlignLeft, nullptr, nullptr, &ThreeChoices},
   {FIELD(rgQS), &D::plSourceType, K::RadioGroup, 307, 57, 292, 88, NoColor, 16, false, Maroon,
-   "无组织排放的有害气体的允许浓度|按急性反应指标确定|按慢性反应指标确定"},
+   "", Qt::AlignLeft, nullptr, nullptr, &QSChoices},
 
   {FIELD(plQL), &D::plAll, K::Panel, 4, 326, 517, 121, 0xFFFAE4ED, 0, false, NoColor},
   {FIELD(Label10), &D::plQL, K::FixedLabel, 8, 19, 337, 20, NoColor, 16, false, Blue, "工业企业有害气体无组织排放强度Qe："},
@@ -381,9 +383,10 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
     return combo;
   }
   case K::RadioGroup: {
-    QStringList items = text.split(u'|');
-    auto *group = new TRadioGroup(items.mid(1), parent);
-    group->setTitle(items.first());
+    const TChoiceGroup &choices = *entry.Choices;
+    auto *group = new TRadioGroup(
+        {QString::fromUtf8(choices.Items[0]), QString::fromUtf8(choices.Items[1])}, parent);
+    group->setTitle(QString::fromUtf8(choices.Caption));
     return group;
   }
   case K::Button: {

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTextLayout>
+#include <QWindow>
 
 QString ReportText(const QString &message) {
   if (!message.isEmpty() && message.back().unicode() > u'.')
@@ -20,16 +21,35 @@ QString ReportText(const QString &message) {
 
 namespace {
 
-// A stop-icon box with one OK button, modal for the whole application. It
-// stays on top so that no stays-on-top window of the program can cover it.
-QMessageBox *CreateStopBox(const QString &caption, const QString &text, QWidget *parent) {
-  auto *box = new QMessageBox(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setTextFormat(Qt::PlainText); // a message may quote typed text such as "<b>"
-  box->setWindowModality(Qt::ApplicationModal);
-  box->setWindowFlag(Qt::WindowStaysOnTopHint);
-  return box;
+bool IsInvisible(char32_t c) {
+  switch (QChar::category(c)) {
+  case QChar::Separator_Space:
+    return c != u' ';
+  case QChar::Other_Control:
+    return c != u'\n';
+  case QChar::Separator_Line:
+  case QChar::Separator_Paragraph:
+  case QChar::Other_Format:
+    return true;
+  default:
+    return false;
+  }
 }
+
+} // namespace
+
+QString ShowInvisible(const QString &text) {
+  QString shown;
+  for (const char32_t c : text.toUcs4()) {
+    if (IsInvisible(c))
+      shown += QStringLiteral("<U+%1>").arg(uint(c), 4, 16, QChar(u'0')).toUpper();
+    else
+      shown += QString::fromUcs4(&c, 1);
+  }
+  return shown;
+}
+
+namespace {
 
 // A word broken into lines no wider than width, wherever it must.
 QString BreakAnywhere(const QString &word, const QFont &font, int width) {
@@ -60,6 +80,76 @@ QString BreakLongWords(const QString &text, const QFont &font, int width) {
   return words.join(u' ');
 }
 
+// text with its middle replaced by "…", keeping `kept` characters (and no
+// half of a surrogate pair): "abcdef", 4 -> "ab…ef".
+QString ShortenInMiddle(const QString &text, qsizetype kept) {
+  qsizetype head = kept - kept / 2, tail = kept / 2;
+  if (head > 0 && text[head - 1].isHighSurrogate())
+    --head;
+  if (tail > 0 && text[text.size() - tail].isLowSurrogate())
+    --tail;
+  return text.first(head) + u'\u2026' + text.last(tail);
+}
+
+// A stop-icon box with one OK button, modal for the whole application. It
+// stays on top so that no stays-on-top window of the program can cover it.
+// Its text wraps within half the screen width, and the box with its frame
+// keeps within the screen's available height, its button on screen: a text
+// too long for that loses characters from its middle, as few as a search
+// over the length finds (a 5,000-digit number takes 13 layouts).
+class TStopBox : public QMessageBox {
+public:
+  TStopBox(const QString &caption, const QString &text, QWidget *parent)
+      : QMessageBox(QMessageBox::Critical, caption, QString(), QMessageBox::Ok, parent),
+        FText(text), FScreen(parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setTextFormat(Qt::PlainText); // a message may quote typed text such as "<b>"
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setText(Wrapped(FText));
+  }
+
+protected:
+  // A shown box sizes itself to each text it is given, and is placed by the
+  // size it has when this handler is done.
+  void showEvent(QShowEvent *event) override {
+    if (!FFitted) {
+      FFitted = true;
+      FitToScreen();
+    }
+    QMessageBox::showEvent(event);
+  }
+
+private:
+  QString Wrapped(const QString &text) const {
+    return BreakLongWords(text, QApplication::font("QMessageBoxLabel"),
+                          FScreen->geometry().width() / 2);
+  }
+
+  bool Fits(const QString &text) {
+    setText(Wrapped(text));
+    const QWidget *owner = parentWidget();
+    const QWindow *framed = owner ? owner->window()->windowHandle() : nullptr;
+    const QMargins frame = framed ? framed->frameMargins() : QMargins();
+    return height() + frame.top() + frame.bottom() <= FScreen->availableGeometry().height();
+  }
+
+  void FitToScreen() {
+    if (Fits(FText))
+      return;
+    qsizetype fits = 0, tooLong = FText.size();
+    while (tooLong - fits > 1) {
+      const qsizetype kept = fits + (tooLong - fits) / 2;
+      (Fits(ShortenInMiddle(FText, kept)) ? fits : tooLong) = kept;
+    }
+    Fits(ShortenInMiddle(FText, fits));
+  }
+
+  const QString FText;
+  const QScreen *const FScreen;
+  bool FFitted = false;
+};
+
 // Swallows mouse presses until control is back in the event loop: the rest
 // of the press whose focus change failed, which would otherwise reach its
 // control after the box, its release long gone to the box's own loop.
@@ -86,11 +176,8 @@ void ReportError(const Exception &failure) {
   // Parented to the active window, the box opens on that window's monitor;
   // that window gets the activation back once the box is closed.
   const QPointer<QWidget> active = QApplication::activeWindow();
-  const QScreen *screen = active ? active->screen() : QGuiApplication::primaryScreen();
-  const QString text =
-      BreakLongWords(ReportText(QString::fromStdString(failure.Message())),
-                     QApplication::font("QMessageBoxLabel"), screen->geometry().width() / 2);
-  CreateStopBox(ApplicationTitle, text, active)->exec();
+  const QString text = ShowInvisible(ReportText(QString::fromStdString(failure.Message())));
+  (new TStopBox(ApplicationTitle, text, active))->exec();
   if (pressing)
     CancelPressInDispatch();
   if (active)
@@ -107,7 +194,7 @@ void ReportFatal(const Exception &failure) {
   const QString text = QString::asprintf("Exception %s in module %s at %p.\n", failure.ClassName(),
                                          qUtf8Printable(module), address) +
                        message;
-  CreateStopBox(QStringLiteral("Application Error"), text, nullptr)->exec();
+  (new TStopBox(QStringLiteral("Application Error"), text, nullptr))->exec();
 }
 
 void ErrorDialog(const QString &message, QWidget *parent) {

@@ -17,10 +17,17 @@ inline const QString ApplicationTitle = QStringLiteral("卫生防护距离");
 //   "距离" -> "距离."   "" -> ""
 QString ReportText(const QString &message);
 
+// Characters that show as nothing or as a plain blank (other than the space
+// and the line break) written as their code, so that a message quoting typed
+// text shows what made it fail:
+//   "'5000\u00A0'" -> "'5000<U+00A0>'"   "'\t1'" -> "'<U+0009>1'"   "a\nb" -> "a\nb"
+QString ShowInvisible(const QString &text);
+
 // Shows a failure that ended an event handler: cancels any mouse capture (a
 // press being dispatched goes no further, so no control stays pressed) and
 // shows the application-modal critical box captioned with ApplicationTitle,
-// the text wrapped within half the screen width. Called only by Guarded,
+// the text (ReportText, then ShowInvisible) wrapped within half the screen
+// width, the box within the screen. Called only by Guarded,
 // after the numeric environment has been reset.
 void ReportError(const Exception &failure);
 

@@ -136,15 +136,18 @@ TEST(CsvReader, LinesAndMarks) {
   }
 }
 
-// The reader refills its buffer every 64 KiB; a CRLF or a quoted field split
-// across two fills must read as if it were not.
+// A CRLF or a quoted field split across two refills of the reader's
+// buffer must read as if it were not: the split is placed at every
+// power-of-two boundary below the record limit, whatever the buffer's size.
 TEST(CsvReader, RecordsAcrossBufferRefills) {
-  const std::size_t bufferSize = 1 << 16;
-  std::string filler(bufferSize - 3, 'x');
-  std::vector<Parsed> crlf = ReadAll(filler + ",\r\n" + "next\r\n");
-  EXPECT_EQ(crlf, (std::vector<Parsed>{Ok({filler, ""}), Ok({"next"})}));
-  std::vector<Parsed> quoted = ReadAll(filler + ",\"a\"\"b\",c\n");
-  EXPECT_EQ(quoted, (std::vector<Parsed>{Ok({filler, "a\"b", "c"})}));
+  for (std::size_t boundary = 1 << 10; boundary < CsvReader::MaxRecordBytes; boundary <<= 1) {
+    SCOPED_TRACE(boundary);
+    std::string filler(boundary - 3, 'x');
+    std::vector<Parsed> crlf = ReadAll(filler + ",\r\n" + "next\r\n");
+    EXPECT_EQ(crlf, (std::vector<Parsed>{Ok({filler, ""}), Ok({"next"})}));
+    std::vector<Parsed> quoted = ReadAll(filler + ",\"a\"\"b\",c\n");
+    EXPECT_EQ(quoted, (std::vector<Parsed>{Ok({filler, "a\"b", "c"})}));
+  }
 }
 
 // Memory must not grow with a record: an overlong one becomes a problem row

@@ -306,7 +306,6 @@ TEST_F(Calc, SourceClassFromText) {
 TEST_F(Calc, AreaAndRadiusKeepInStep) {
   TKestrin k;
   EXPECT_EQ(k.Tolerance(), 0.00001);
-  EXPECT_EQ(k.Precision(), 5);
   k.SetArea("100");
   EXPECT_EQ(k.RadiusText(), "5.64189583547756");
   k.SetRadius("10");

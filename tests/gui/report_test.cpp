@@ -86,6 +86,26 @@ private slots:
     QCOMPARE(ReportText(message), shown);
   }
 
+  void showInvisible_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no-break space") << "'5000\u00A0'" << "'5000<U+00A0>'";
+    QTest::newRow("ideographic space") << "\u30001" << "<U+3000>1";
+    QTest::newRow("tab") << "\t1" << "<U+0009>1";
+    QTest::newRow("carriage return") << "1\r\n2" << "1<U+000D>\n2";
+    QTest::newRow("zero-width space") << "1\u200B" << "1<U+200B>";
+    QTest::newRow("byte-order mark") << QStringLiteral("\uFEFF1") << "<U+FEFF>1";
+    QTest::newRow("line separator") << "1\u2028" << "1<U+2028>";
+    QTest::newRow("tag beyond 16 bits") << QString::fromUcs4(U"1\U000E0001") << "1<U+E0001>";
+    QTest::newRow("line break, space, Chinese stay") << "a\n距 离" << "a\n距 离";
+    QTest::newRow("visible beyond 16 bits stays") << QString::fromUcs4(U"\U0001D7D9") << QString::fromUcs4(U"\U0001D7D9");
+  }
+  void showInvisible() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(ShowInvisible(text), shown);
+  }
+
   // A failing handler: one box, its later steps skipped, the numeric
   // environment reset, the mouse released; the next event is handled.
   void failureInHandlerIsReportedOnce_data() {
@@ -100,6 +120,8 @@ private slots:
     QTest::newRow("overflow") << std::shared_ptr<Exception>(new EOverflow) << "Floating point overflow.";
     QTest::newRow("markup stays text") << std::shared_ptr<Exception>(new EConvertError("'<b>1</b>' is not a valid floating point value"))
                                        << "'<b>1</b>' is not a valid floating point value.";
+    QTest::newRow("no-break space shown") << std::shared_ptr<Exception>(new EConvertError("'5000\u00A0' is not a valid floating point value"))
+                                          << "'5000<U+00A0>' is not a valid floating point value.";
     QTest::newRow("chinese") << std::shared_ptr<Exception>(new ETest("距离")) << "距离.";
     QTest::newRow("empty") << std::shared_ptr<Exception>(new ETest("")) << "";
   }
@@ -145,32 +167,65 @@ private slots:
     QCOMPARE(worked, 1);
   }
 
-  // A long message wraps within half the screen: between words, and within
-  // a word too long for a line; nothing of it is cut off.
-  void longMessageWrapsAtHalfScreen_data() {
+  // A long message wraps within half the screen, between words and within a
+  // word too long for a line, and the box stays within the screen's height
+  // with its button on screen: a message too long for that is shown with
+  // its middle replaced by "…".
+  void longMessageFitsTheScreen_data() {
     QTest::addColumn<QString>("message");
-    QTest::newRow("5,000 nines pasted") << "'" + QString(5000, u'9') + "' is not a valid floating point value";
-    QTest::newRow("many words") << QStringLiteral("a word ").repeated(300) + "end";
+    QTest::addColumn<bool>("shortened");
+    const QString invalid = QStringLiteral("' is not a valid floating point value");
+    QTest::newRow("5,000 nines pasted") << "'" + QString(5000, u'9') + invalid << true;
+    QTest::newRow("a 60-line column pasted")
+        << "'" + QStringLiteral("12.5\n").repeated(59) + "12.5" + invalid << true;
+    QTest::newRow("Chinese without spaces") << QStringLiteral("距离").repeated(3000) << true;
+    QTest::newRow("many words") << QStringLiteral("a word ").repeated(2000) + "end" << true;
+    QTest::newRow("some words") << QStringLiteral("a word ").repeated(100) + "end" << false;
+    QTest::newRow("20 lines") << QStringLiteral("line\n").repeated(20) + "end" << false;
   }
-  void longMessageWrapsAtHalfScreen() {
+  void longMessageFitsTheScreen() {
     QFETCH(QString, message);
-    const int half = QGuiApplication::primaryScreen()->geometry().width() / 2;
+    QFETCH(bool, shortened);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int half = screen->geometry().width() / 2;
     QString shown;
-    int labelWidth = 0, boxWidth = 0;
+    int labelWidth = 0;
+    QRect frame, button;
     FWatchdog.Expect([&](QWidget *box) {
       shown = qobject_cast<QMessageBox *>(box)->text();
       labelWidth = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->width();
-      boxWidth = box->width();
-      qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok)->click();
+      frame = box->frameGeometry();
+      QAbstractButton *ok = qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok);
+      button = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+      ok->click();
     });
     Guarded([&] { throw ETest(message.toStdString()); });
     QCOMPARE(FWatchdog.Pending(), 0);
-    QCOMPARE(QString(shown).remove(u'\n'), ReportText(message));
+    const QRect available = screen->availableGeometry();
+    QVERIFY2(available.contains(frame), qPrintable(QStringLiteral("%1 x %2 at %3, %4")
+                                                       .arg(frame.width()).arg(frame.height())
+                                                       .arg(frame.x()).arg(frame.y())));
+    QVERIFY(available.contains(button));
+    QVERIFY(frame.width() < 2 * half);
+    QVERIFY2(labelWidth <= half + 2, qPrintable(QString::number(labelWidth)));
+    // The text less the breaks added for wrapping: the message, or its two
+    // ends around "…".
+    const QString full = ReportText(message);
+    const QString unwrapped = QString(shown).remove(u'\n');
+    const qsizetype ellipsis = unwrapped.indexOf(u'\u2026');
+    QCOMPARE(ellipsis >= 0, shortened);
+    if (shortened) {
+      const QString head = unwrapped.first(ellipsis), tail = unwrapped.sliced(ellipsis + 1);
+      QVERIFY(QString(full).remove(u'\n').startsWith(head));
+      QVERIFY(QString(full).remove(u'\n').endsWith(tail));
+      QVERIFY(!head.isEmpty() && !tail.isEmpty());
+      QVERIFY2(frame.height() > available.height() * 3 / 4, "shortened far more than needed");
+    } else {
+      QCOMPARE(unwrapped, QString(full).remove(u'\n'));
+    }
     const QFontMetrics metrics(QApplication::font("QMessageBoxLabel"));
     for (const QString &word : shown.split(QRegularExpression(QStringLiteral("[ \n]"))))
       QVERIFY2(metrics.horizontalAdvance(word) <= half, qPrintable(word.left(20)));
-    QVERIFY2(labelWidth <= half + 2, qPrintable(QString::number(labelWidth)));
-    QVERIFY(boxWidth < 2 * half);
   }
 
   // A failure in a show handler is reported and the window still shows.

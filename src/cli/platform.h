@@ -1,0 +1,41 @@
+// What differs between the systems the batch tool runs on, behind one
+// interface: platform_posix.cpp or platform_win.cpp, chosen in CMake.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The command line as UTF-8 texts, the program's name first. (Windows hands
+// main() its arguments in the ANSI code page, which cannot spell every file
+// name, nor "Ⅰ"; they are taken from the UTF-16 command line instead.)
+std::vector<std::string> CommandLineArguments(int argc, char **argv);
+
+// Opens a file named in UTF-8 for reading its bytes; nullptr (errno set)
+// when it cannot.
+std::FILE *OpenForReading(const std::string &path);
+
+// Standard input, output and error as bytes: "\n" is never widened to
+// "\r\n", so the CSV in and out are the same bytes on every system.
+void UseBinaryStreams();
+
+// The descriptor of a stream, or -1 for one without (in memory).
+int StreamDescriptor(std::FILE *stream);
+
+// One read of what is there on a descriptor, up to `size` bytes: the count,
+// 0 at the end, -1 on failure (errno says why).
+std::ptrdiff_t ReadDescriptor(int fd, char *buffer, std::size_t size);
+
+// The calendar date and time of `t`, in UTC or in the user's time zone.
+std::tm CalendarTime(std::time_t t, bool utc);
+
+// GB18030 bytes to UTF-8; false (out unspecified) for bytes that are not
+// GB18030 text.
+bool Gb18030ToUtf8(std::string_view text, std::string &out);
+
+// Whether Gb18030ToUtf8 reads the four-byte forms too: not where the system
+// has only GBK, its two-byte part (Windows under Wine).
+bool Gb18030FourByteForms();
