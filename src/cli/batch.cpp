@@ -246,6 +246,12 @@ bool TBatchInput::Next(TBatchRow &row) {
   return false;
 }
 
+void TBatchInput::NoteSkipped(std::FILE *err) const {
+  if (FSkipped > 0)
+    std::fprintf(err, "kestrin-cli: skipped %s empty row%s\n", std::to_string(FSkipped).c_str(),
+                 FSkipped == 1 ? "" : "s");
+}
+
 TProgress::TProgress(std::FILE *err) : FErr(IsTerminal(err) ? err : nullptr), FStart(Seconds()) {}
 
 TProgress::~TProgress() {
@@ -309,9 +315,7 @@ int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err, const BatchOptions &
   }
   if (!writer.Flush() || failed || std::fflush(out) != 0)
     return Fail(err, "cannot write the output");
-  if (input.Skipped() > 0)
-    std::fprintf(err, "kestrin-cli: skipped %s empty row%s\n",
-                 std::to_string(input.Skipped()).c_str(), input.Skipped() == 1 ? "" : "s");
+  input.NoteSkipped(err);
   if (!input.Problem().empty())
     return Fail(err, input.Problem());
   return allSucceeded ? ExitOk : ExitFailure;

@@ -54,7 +54,8 @@ public:
   // where it stopped (Problem() then says why).
   bool Next(TBatchRow &row);
   const std::string &Problem() const { return FProblem; }
-  std::size_t Skipped() const { return FSkipped; }
+  // "kestrin-cli: skipped 2 empty rows" on `err`, when there were any.
+  void NoteSkipped(std::FILE *err) const;
 
 private:
   bool Read(CsvRecord &record, std::size_t &line);

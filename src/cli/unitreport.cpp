@@ -1,7 +1,9 @@
 #include "unitreport.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -16,8 +18,9 @@ using Json = nlohmann::ordered_json;
 struct TBlock {
   enum Kind { Heading, Paragraph, Formula, Table, Figure } Kind;
   std::string Text; // Markdown form; for a Figure its caption
-  std::string Html; // Formula in HTML; Figure as inline SVG (HTML only)
+  std::string Html; // Formula in HTML; Figure as SVG (HTML only)
   TTableRows Rows;
+  double Height = 0; // Figure, in pixels; its width is FigureWidth
 };
 
 const char *const ClassNames[] = {"Ⅰ", "Ⅱ", "Ⅲ"};
@@ -192,7 +195,8 @@ std::vector<std::string> Notes(const std::vector<TReportRow> &rows) {
 // ---- The figure: Q(L) of each pollutant on log axes --------------------------
 
 const char *const Colours[] = {"#1f4e9c", "#c0392b", "#2e8b57", "#8e44ad", "#d35400", "#555555"};
-constexpr double FigureWidth = 640, FigureHeight = 400;
+// The plot, the axis titles below and left of it, then a legend line per pollutant.
+constexpr double FigureWidth = 640, AxesHeight = 380, LegendLine = 16;
 constexpr double PlotLeft = 80, PlotTop = 20, PlotWidth = 520, PlotHeight = 320;
 
 // The model's emission at L with the coefficients of L's own band, as
@@ -259,7 +263,7 @@ void DecadeTicks(std::string &svg, const TLogAxis &x, const TLogAxis &y) {
 
 // The figure of one unit; `id` keeps its clipping path apart from the others'.
 std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow> &rows,
-                       const std::string &id) {
+                       const std::string &id, double &height) {
   std::vector<const TReportRow *> drawn;
   double lowL = 0, highL = 0;
   for (std::size_t i : unit.Rows)
@@ -290,8 +294,9 @@ std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow
     }
   }
   const TLogAxis y = Decades(lowQ, highQ, PlotTop, PlotHeight, true);
+  height = AxesHeight + LegendLine * static_cast<double>(drawn.size()) + 8;
   std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Coordinate(FigureWidth) +
-                    "\" height=\"" + Coordinate(FigureHeight) + "\" font-family=\"sans-serif\">\n";
+                    "\" height=\"" + Coordinate(height) + "\" font-family=\"sans-serif\">\n";
   DecadeTicks(svg, x, y);
   svg += "<rect x=\"" + Coordinate(PlotLeft) + "\" y=\"" + Coordinate(PlotTop) + "\" width=\"" +
          Coordinate(PlotWidth) + "\" height=\"" + Coordinate(PlotHeight) +
@@ -318,7 +323,7 @@ std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow
                 "stroke=\"black\" stroke-width=\"2\"");
   svg += "</g>\n";
   for (std::size_t i = 0; i < drawn.size(); ++i) {
-    const double top = PlotTop + 16 + 15 * static_cast<double>(i);
+    const double top = AxesHeight + 4 + LegendLine * static_cast<double>(i + 1);
     svg +=
         Line(PlotLeft + 10, top - 4, PlotLeft + 34, top - 4,
              std::string("stroke=\"") + Colours[i % std::size(Colours)] + "\" stroke-width=\"2\"");
@@ -328,11 +333,25 @@ std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow
                      Number(drawn[i]->Calc.GradedDistance()) + " m",
                  "start");
   }
-  svg += Label(PlotLeft + PlotWidth / 2, FigureHeight - 12, "L (m)", "middle");
+  svg += Label(PlotLeft + PlotWidth / 2, PlotTop + PlotHeight + 32, "L (m)", "middle");
   svg += "<text x=\"16\" y=\"" + Coordinate(PlotTop + PlotHeight / 2) +
          "\" font-size=\"11\" text-anchor=\"middle\" transform=\"rotate(-90 16 " +
          Coordinate(PlotTop + PlotHeight / 2) + ")\">Q (kg/h)</text>\n";
   return svg + "</svg>\n";
+}
+
+std::string Base64(const std::string &bytes) {
+  static const char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    std::uint32_t group = 0;
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+    for (std::size_t k = 0; k < 3; ++k)
+      group = group << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+    for (std::size_t k = 0; k < 4; ++k)
+      out += k <= n ? Digits[group >> (18 - 6 * k) & 63] : '=';
+  }
+  return out;
 }
 
 std::string FigureCaption(const TUnitConclusion &unit) {
@@ -360,9 +379,10 @@ std::vector<TBlock> Blocks(const std::vector<TReportRow> &rows, const TReportOpt
   if (figures)
     for (std::size_t u = 0; u < units.size(); ++u) {
       const TUnitConclusion &unit = units[u];
-      std::string svg = UnitFigure(unit, rows, "unit" + std::to_string(u + 1));
+      double height = 0;
+      std::string svg = UnitFigure(unit, rows, "unit" + std::to_string(u + 1), height);
       if (!svg.empty())
-        blocks.push_back({TBlock::Figure, FigureCaption(unit), std::move(svg), {}});
+        blocks.push_back({TBlock::Figure, FigureCaption(unit), std::move(svg), {}, height});
     }
   const std::vector<std::string> notes = Notes(rows);
   if (!notes.empty()) {
@@ -519,8 +539,10 @@ std::string ReportHtml(const std::vector<TReportRow> &rows, const TReportOptions
       HtmlTable(out, b.Rows);
       break;
     case TBlock::Figure:
-      out += "<figure>\n" + b.Html + "<figcaption>" + HtmlEscaped(b.Text) +
-             "</figcaption>\n</figure>\n";
+      // As a picture of its own: word processors show an <img>, not inline <svg>.
+      out += "<p><img width=\"" + Coordinate(FigureWidth) + "\" height=\"" + Coordinate(b.Height) +
+             "\" alt=\"" + HtmlEscaped(b.Text) + "\" src=\"data:image/svg+xml;base64," +
+             Base64(b.Html) + "\"></p>\n<p>" + HtmlEscaped(b.Text) + "</p>\n";
       break;
     }
     first = false;
@@ -543,4 +565,40 @@ std::string ReportJson(const std::vector<TReportRow> &rows, const TReportOptions
   j["units"] = unitList;
   j["notes"] = Notes(rows);
   return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document) {
+  BatchOptions batch;
+  batch.Keep = {options.Unit};
+  if (!options.Pollutant.empty())
+    batch.Keep.push_back(options.Pollutant);
+  batch.Encoding = options.Encoding;
+  TBatchInput input(in, batch, {});
+  if (!input.Open())
+    return Fail(err, input.Problem());
+  std::vector<TReportRow> rows;
+  bool allSucceeded = true;
+  TBatchRow row;
+  TProgress progress(err);
+  while (input.Next(row)) {
+    TReportRow &r = rows.emplace_back();
+    r.Line = row.Line;
+    r.Unit = row.Kept[0];
+    r.Pollutant = row.Kept.size() > 1 ? row.Kept[1] : "第 " + std::to_string(row.Line) + " 行";
+    r.Calc = row.Case.Calc;
+    r.Error = row.Problem.empty() ? row.Case.Error : row.Problem;
+    if (r.Error.empty() && row.Case.Direction != TDirection::Distance)
+      r.Error = "an emission row has no distance to report (its mode is emission)";
+    if (r.Error.empty())
+      r.Check = CheckGradedDistance(r.Calc);
+    allSucceeded &= r.Error.empty();
+    progress.Row();
+  }
+  if (!input.Problem().empty())
+    return Fail(err, input.Problem());
+  input.NoteSkipped(err);
+  document = options.Format == TReportFormat::Json       ? ReportJson(rows, options)
+             : options.Format == TReportFormat::Markdown ? ReportMarkdown(rows, options)
+                                                         : ReportHtml(rows, options);
+  return allSucceeded ? ExitOk : ExitFailure;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "batch.h"
 #include "record.h"
 
 struct TReportRow {
@@ -30,7 +31,12 @@ struct TUnitConclusion {
   bool Raised = false;               // Distance is one grade above Largest
 };
 
+enum class TReportFormat { Html, Markdown, Json };
+
 struct TReportOptions {
+  std::string Unit, Pollutant; // the label columns; Pollutant may be empty
+  TEncoding Encoding = TEncoding::Auto;
+  TReportFormat Format = TReportFormat::Html;
   std::string Basis; // replaces the method's opening sentence when not empty
   bool Raise = true; // two or more pollutants at the largest grade raise it one grade
   int Digits = 2;    // decimals of L in the tables
@@ -52,3 +58,11 @@ std::string ReportHtml(const std::vector<TReportRow> &rows, const TReportOptions
 std::string ReportMarkdown(const std::vector<TReportRow> &rows, const TReportOptions &options);
 // Every figure with ValueToText's 15 digits, the notes and the roll-up.
 std::string ReportJson(const std::vector<TReportRow> &rows, const TReportOptions &options);
+
+// The report of a batch file: reads `in` as the batch command does (same
+// columns, encodings, limits), computes every row and makes the document.
+// Returns ExitOk when every row succeeded, ExitFailure when one failed (the
+// document says which, and its unit is left undetermined), ExitUsage when
+// the input could not be used (a message on `err`, no document).
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options,
+              std::string &document);
