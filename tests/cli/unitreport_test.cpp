@@ -3,10 +3,12 @@
 // undetermined. Also the next grade and L's fixed decimals.
 #include "unitreport.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -86,6 +88,74 @@ TEST(UnitReport, FixedText) {
       {0.5, 2, "0.50"}};
   for (const auto &[value, digits, text] : cases)
     EXPECT_EQ(FixedText(value, digits), text) << value;
+}
+
+// The plant as an engineer's spreadsheet saves it (GBK, CRLF, Chinese
+// header names, class spellings "Ⅱ类" and "2", a blank row below): the JSON
+// report parsed back, its rows and the roll-up of each unit.
+TEST(UnitReport, PlantJson) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  std::FILE *in = std::fopen(KESTRIN_GOLDEN "/plant-gbk.csv", "rb");
+  ASSERT_NE(in, nullptr);
+  std::FILE *err = std::tmpfile();
+  TReportOptions options;
+  options.Unit = "单元";
+  options.Pollutant = "污染物";
+  options.Format = TReportFormat::Json;
+  std::string document;
+  EXPECT_EQ(RunReport(in, err, options, document), ExitOk);
+  std::fclose(in);
+  std::fclose(err);
+  const nlohmann::json report = nlohmann::json::parse(document);
+  ASSERT_EQ(report["rows"].size(), 9u);
+  EXPECT_EQ(report["rows"][0]["line"], 2);
+  EXPECT_EQ(report["rows"][0]["unit"], "一车间");
+  EXPECT_EQ(report["rows"][1]["pollutant"], "二甲苯");
+  EXPECT_EQ(report["rows"][1]["class"], "II"); // spelt "2"
+  EXPECT_EQ(report["rows"][6]["distance"], 259.518521721884);
+  const struct {
+    const char *Unit;
+    int Largest, AtLargest, Distance;
+    bool Raised;
+  } units[] = {
+      {"一车间", 50, 3, 100, true}, {"二车间", 200, 1, 200, false}, {"三车间", 300, 2, 400, true}};
+  ASSERT_EQ(report["units"].size(), 3u);
+  for (std::size_t u = 0; u < 3; ++u) {
+    const nlohmann::json &unit = report["units"][u];
+    EXPECT_EQ(unit["unit"], units[u].Unit);
+    EXPECT_EQ(unit["determined"], true);
+    EXPECT_EQ(unit["largest_graded"], units[u].Largest) << u;
+    EXPECT_EQ(unit["at_largest"], units[u].AtLargest) << u;
+    EXPECT_EQ(unit["distance"], units[u].Distance) << u;
+    EXPECT_EQ(unit["raised"], units[u].Raised) << u;
+  }
+}
+
+// The HTML that word processors open: UTF-8 declared, bordered tables, the
+// formula's sub- and superscripts, a figure per unit, the rule stated.
+TEST(UnitReport, HtmlForWordProcessors) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  std::vector<TReportRow> rows(2);
+  for (TReportRow &row : rows) {
+    row.Unit = "车间<A>";
+    row.Pollutant = "甲苯";
+    row.Calc.SetArea("100");
+    row.Calc.SetCm("0.25");
+    row.Calc.SetWindSpeed("3.5");
+    row.Calc.SetQe("10");
+    row.Calc.CalcDistance();
+  }
+  rows[1].Error = "Floating point overflow";
+  TReportOptions options;
+  options.Raise = false;
+  const std::string html = ReportHtml(rows, options);
+  for (const char *part :
+       {"<meta charset=\"utf-8\">", "<table border=\"1\"", "L<sup>C</sup>", "Q<sub>c</sub>",
+        "src=\"data:image/svg+xml;base64,", "车间&lt;A&gt;", "本表未按",
+        "第 0 行（车间&lt;A&gt; · 甲苯）计算失败：Floating point overflow", "未确定"})
+    EXPECT_NE(html.find(part), std::string::npos) << part;
 }
 
 } // namespace
