@@ -20,7 +20,7 @@ std::size_t BlankAt(std::string_view text, bool atEnd) {
 // alias, or InputCount.
 std::size_t KnownColumn(std::string_view key) {
   for (const THeaderAlias &alias : HeaderAliases)
-    if (alias.Name == key)
+    if (ColumnKey(alias.Name) == key)
       key = alias.Column;
   std::size_t column = 0;
   while (column < InputCount && ResultFields[column].Name != key)

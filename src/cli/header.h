@@ -11,21 +11,21 @@
 #include "result.h"
 
 // Header names besides the columns' own, as engineers write them; they
-// match as ColumnKey gives them ("S" is "s").
+// match as any name does, ColumnKey to ColumnKey ("S" is "s").
 struct THeaderAlias {
   std::string_view Name, Column;
 };
 constexpr THeaderAlias HeaderAliases[] = {
     {"模式", "mode"},        {"计算模式", "mode"},
-    {"s", "area"},           {"面积", "area"},
+    {"S", "area"},           {"面积", "area"},
     {"占地面积", "area"},    {"r", "radius"},
     {"半径", "radius"},      {"等效半径", "radius"},
     {"浓度限值", "cm"},      {"标准浓度限值", "cm"},
-    {"v", "wind"},           {"风速", "wind"},
+    {"V", "wind"},           {"风速", "wind"},
     {"平均风速", "wind"},    {"类别", "class"},
-    {"污染源类别", "class"}, {"qc", "qe"},
+    {"污染源类别", "class"}, {"Qc", "qe"},
     {"排放速率", "qe"},      {"源强", "qe"},
-    {"排放量", "qe"},        {"l", "distance"},
+    {"排放量", "qe"},        {"L", "distance"},
     {"距离", "distance"},    {"卫生防护距离", "distance"},
 };
 

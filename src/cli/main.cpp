@@ -54,10 +54,7 @@ std::string AliasHelp() {
     bool first = true;
     for (const THeaderAlias &alias : HeaderAliases)
       if (alias.Column == ResultFields[column].Name) {
-        std::string name(alias.Name);
-        if (name.size() == 1) // the symbols, as engineers write them
-          name[0] = static_cast<char>(name[0] == 'q' ? 'Q' : name[0] - 'a' + 'A');
-        line += (first ? "" : ", ") + (name == "QC" ? std::string("Qc") : name);
+        line += (first ? "" : ", ") + std::string(alias.Name);
         first = false;
       }
     help += line + "\n";
