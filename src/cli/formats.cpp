@@ -80,7 +80,7 @@ TRecordDate RecordDateNow() {
   char *end = nullptr;
   const long long seconds = fixed ? std::strtoll(fixed, &end, 10) : 0;
   const bool reproducible = fixed && *fixed >= '0' && *fixed <= '9' && *end == '\0';
-  const std::tm parts =
-      CalendarTime(reproducible ? static_cast<std::time_t>(seconds) : std::time(nullptr), reproducible);
+  const std::tm parts = CalendarTime(
+      reproducible ? static_cast<std::time_t>(seconds) : std::time(nullptr), reproducible);
   return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday};
 }

@@ -67,7 +67,8 @@ std::string InputColumnsHelp() {
   std::string help;
   for (std::size_t i = 0; i < InputCount; ++i) {
     const std::string name(ResultFields[i].Name);
-    help += "    " + name + std::string(10 - name.size(), ' ') + std::string(ResultFields[i].Help) + "\n";
+    help += "    " + name + std::string(10 - name.size(), ' ') + std::string(ResultFields[i].Help) +
+            "\n";
   }
   return help;
 }

@@ -71,15 +71,27 @@ TFieldValue ErrorOf(const TCase &c);
 } // namespace FieldGetters
 
 // The batch input columns are the leading fields, in the order of TColumn.
-enum TColumn { ColMode, ColArea, ColRadius, ColCm, ColWind, ColClass, ColQe, ColDistance, InputCount };
+enum TColumn {
+  ColMode,
+  ColArea,
+  ColRadius,
+  ColCm,
+  ColWind,
+  ColClass,
+  ColQe,
+  ColDistance,
+  InputCount
+};
 
 inline constexpr TResultField ResultFields[] = {
     {"mode", FieldGetters::ModeOf, "distance or emission"},
     {"area", FieldGetters::NumberOf<&TKestrin::Area>, "floor area S, m²"},
-    {"radius", FieldGetters::NumberOf<&TKestrin::Radius>, "equivalent radius r, m (instead of area)"},
+    {"radius", FieldGetters::NumberOf<&TKestrin::Radius>,
+     "equivalent radius r, m (instead of area)"},
     {"cm", FieldGetters::NumberOf<&TKestrin::Cm>, "concentration limit Cm, mg/m³"},
     {"wind", FieldGetters::NumberOf<&TKestrin::WindSpeed>, "five-year average wind speed V, m/s"},
-    {"class", FieldGetters::ClassOf, "source class I, II or III (also Ⅰ, Ⅱ, Ⅲ or 1, 2, 3; 类 may follow)"},
+    {"class", FieldGetters::ClassOf,
+     "source class I, II or III (also Ⅰ, Ⅱ, Ⅲ or 1, 2, 3; 类 may follow)"},
     {"qe", FieldGetters::NumberOf<&TKestrin::Qe>, "emission rate Qe, kg/h (distance rows)"},
     {"distance", FieldGetters::NumberOf<&TKestrin::Distance>, "distance L, m (emission rows)"},
     {"graded", FieldGetters::NumberOf<&TKestrin::GradedDistance>, {}},
@@ -94,8 +106,10 @@ inline constexpr TResultField ResultFields[] = {
     {"error", FieldGetters::ErrorOf, {}},
 };
 
-static_assert(ResultFields[ColMode].Name == "mode" && ResultFields[ColDistance].Name == "distance" &&
-                  !ResultFields[InputCount - 1].Help.empty() && ResultFields[InputCount].Help.empty(),
+static_assert(ResultFields[ColMode].Name == "mode" &&
+                  ResultFields[ColDistance].Name == "distance" &&
+                  !ResultFields[InputCount - 1].Help.empty() &&
+                  ResultFields[InputCount].Help.empty(),
               "the input columns lead the table, in the order of TColumn");
 
 // A field as CSV writes it: ValueToText's digits, a count, or the text.

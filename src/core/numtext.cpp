@@ -1,5 +1,7 @@
 #include "numtext.h"
 
+#include "exponential.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cfenv>
@@ -131,7 +133,7 @@ Extended CheckedLn(Extended x) {
 }
 
 Extended PowerFromLn(Extended exponent, Extended lnBase) {
-  Extended r = std::exp(CheckedMultiply(exponent, lnBase));
+  Extended r = Exponential(CheckedMultiply(exponent, lnBase));
   if (std::isinf(r))
     throw EOverflow();
   return r;

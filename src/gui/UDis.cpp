@@ -7,11 +7,14 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "UAuthor.h"
 #include "UCal.h"
@@ -73,6 +76,25 @@ int TypedCharacter(const QKeyEvent &event) {
   }
 }
 
+// The items of a filtered box's context menu keep working, but the keys Qt
+// names beside them (Ctrl+Z, Ctrl+C, Ctrl+V, Ctrl+A) are swallowed by the
+// key filter, so the menu does not name them.
+void HideSwallowedKeys(QMenu *menu) {
+  for (QAction *action : menu->actions())
+    action->setText(action->text().section(u'\t', 0, 0));
+}
+
+// Shift+F10 asks for the focused control's context menu, as the Menu key
+// does, at its text cursor.
+void OpenFocusMenu() {
+  QWidget *focus = QApplication::focusWidget();
+  if (!focus)
+    return;
+  const QPoint at = focus->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+  QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+  QCoreApplication::sendEvent(focus, &menu);
+}
+
 void SetLabelColors(QLabel *label, QRgb text, const QColor &background) {
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, QColor::fromRgb(text));
@@ -116,6 +138,8 @@ void TfrmDis::ConnectHandlers() {
   connect(BitBtn1, &QPushButton::clicked, this, Guard(&TfrmDis::BitBtn1Click));
   connect(BitBtn2, &QPushButton::clicked, this, Guard(&TfrmDis::BitBtn2Click));
   connect(BitBtn4, &QPushButton::clicked, this, Guard(&TfrmDis::BitBtn4Click));
+  connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this), &QShortcut::activated, this,
+          &OpenFocusMenu);
   for (QLineEdit *box : {edS, edR, edCm, edV, edQe, edL}) {
     // Every typed character passes the key filter, so none may bypass it
     // through an input method's composition.
@@ -171,6 +195,12 @@ bool TfrmDis::eventFilter(QObject *watched, QEvent *event) {
   switch (event->type()) {
   case QEvent::KeyPress:
     return NumericKeyPress(watched, static_cast<QKeyEvent *>(event));
+  case QEvent::ChildPolished:
+    // A filtered box's context menu, built afresh each time, is polished
+    // just before it shows.
+    if (auto *menu = qobject_cast<QMenu *>(static_cast<QChildEvent *>(event)->child()))
+      HideSwallowedKeys(menu);
+    return false;
   case QEvent::FocusOut: {
     // Only a move to another control of this window leaves edR; switching
     // to another application or opening a popup menu over it does not.

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <variant>
 
+#include <QApplication>
 #include <QBitmap>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -19,8 +20,8 @@
 #include <QValidator>
 
 #include "UDis.h"
-#include "record.h"
 #include "UGrid.h"
+#include "record.h"
 
 // The pictures are XPM text, compiled in and read by Qt directly: no image
 // reader, whose first use looks through every image plug-in.
@@ -91,8 +92,8 @@ struct TControlLayout {
   QRgb FontColor; // ParentColor: the parent's text colour
   const char *Text = "";
   Qt::AlignmentFlag Align = Qt::AlignLeft;
-  const char *Hint = nullptr;           // buttons: the tooltip
-  const char *const *Picture = nullptr; // buttons: the picture, XPM
+  const char *Hint = nullptr;            // buttons: the tooltip
+  const char *const *Picture = nullptr;  // buttons: the picture, XPM
   const TChoiceGroup *Choices = nullptr; // radio groups: the record's own captions
 };
 
@@ -204,9 +205,13 @@ static_assert(LayoutIsSound(), "a layout row's kind and field differ, or its par
 // Pictured buttons: the picture 4 pixels left of the caption, the pair
 // centred in the button and each centred vertically; the contents shift one
 // pixel while pressed; the tooltip wakes after 500 ms (Qt asks the style of
-// the widget under the mouse, so the other controls keep the default).
+// the widget under the mouse, so the other controls keep the default). On
+// the application's style: a proxy made without a base would draw on Qt's
+// default style whatever the application's is.
 class TButtonStyle : public QProxyStyle {
 public:
+  TButtonStyle() : QProxyStyle(QApplication::style()->name()) {}
+
   int pixelMetric(PixelMetric metric, const QStyleOption *option,
                   const QWidget *widget) const override {
     if (metric == PM_ButtonShiftHorizontal || metric == PM_ButtonShiftVertical)

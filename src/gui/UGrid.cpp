@@ -1,6 +1,7 @@
 #include "UGrid.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,13 +24,26 @@ constexpr int TextOffset = 2; // text is drawn this far right of and below a cel
 constexpr QRgb FixedLineColor = 0xFF000000;
 constexpr QRgb ValueLineColor = 0xFFC0C0C0;
 
+// On the application's style: a proxy made without a base would draw on
+// Qt's default style whatever the application's is.
 class TGridStyle : public QProxyStyle {
 public:
+  TGridStyle() : QProxyStyle(QApplication::style()->name()) {}
+
   int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
                 QStyleHintReturn *returnData) const override {
     if (hint == SH_Table_GridLineColor)
       return int(ValueLineColor);
     return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+  // The square between the two scroll bars is a plain button face, not the
+  // colour of the panel behind the grid.
+  void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override {
+    if (element == PE_PanelScrollAreaCorner)
+      painter->fillRect(option->rect, option->palette.button());
+    else
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
   }
 };
 

@@ -13,6 +13,8 @@
 #include <QTextLayout>
 #include <QWindow>
 
+#include "startup.h"
+
 QString ReportText(const QString &message) {
   if (!message.isEmpty() && message.back().unicode() > u'.')
     return message + u'.';
@@ -150,6 +152,32 @@ private:
   bool FFitted = false;
 };
 
+// While a box is open, the program's windows that stay on top give up that
+// position, and take it back when it closes. Only the platform windows
+// change: a shown widget whose own flags change is hidden.
+class TOnTopPause {
+public:
+  TOnTopPause() {
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+      QWindow *window = widget->windowHandle();
+      if (widget->isVisible() && window && window->flags().testFlag(Qt::WindowStaysOnTopHint)) {
+        window->setFlag(Qt::WindowStaysOnTopHint, false);
+        FPaused.append(window);
+      }
+    }
+  }
+  ~TOnTopPause() {
+    for (const QPointer<QWindow> &window : FPaused)
+      if (window)
+        window->setFlag(Qt::WindowStaysOnTopHint, true);
+  }
+  TOnTopPause(const TOnTopPause &) = delete;
+  TOnTopPause &operator=(const TOnTopPause &) = delete;
+
+private:
+  QList<QPointer<QWindow>> FPaused;
+};
+
 // Swallows mouse presses until control is back in the event loop: the rest
 // of the press whose focus change failed, which would otherwise reach its
 // control after the box, its release long gone to the box's own loop.
@@ -177,7 +205,10 @@ void ReportError(const Exception &failure) {
   // that window gets the activation back once the box is closed.
   const QPointer<QWidget> active = QApplication::activeWindow();
   const QString text = ShowInvisible(ReportText(QString::fromStdString(failure.Message())));
-  (new TStopBox(ApplicationTitle, text, active))->exec();
+  {
+    const TOnTopPause pause;
+    (new TStopBox(ApplicationTitle, text, active))->exec();
+  }
   if (pressing)
     CancelPressInDispatch();
   if (active)
@@ -231,6 +262,7 @@ void ErrorDialog(const QString &message, QWidget *parent) {
   grid->addWidget(text, 0, 1);
   grid->addWidget(ok, 1, 0, 1, 2, Qt::AlignHCenter);
   dialog->adjustSize();
-  dialog->move(screen->geometry().center() - dialog->rect().center());
+  CentreOnScreen(dialog, screen);
+  const TOnTopPause pause;
   dialog->exec();
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QTranslator>
@@ -43,8 +44,8 @@ QMargins FrameMargins(const QWidget *window) {
   return handle ? handle->frameMargins() : QMargins();
 }
 
-void Centre(QWidget *window) {
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+void Centre(QWidget *window, const QScreen *onScreen) {
+  const QRect screen = onScreen->geometry();
   const QMargins margins = FrameMargins(window);
   const QSize outer = window->size().grownBy(margins);
   const QPoint frame(screen.x() + std::max(0, (screen.width() - outer.width()) / 2),
@@ -58,7 +59,9 @@ void Centre(QWidget *window) {
 // window. By its first activation a window is framed, if ever.
 class TFrameCentring : public QObject {
 public:
-  explicit TFrameCentring(QWidget *window) : QObject(window) { window->installEventFilter(this); }
+  TFrameCentring(QWidget *window, const QScreen *screen) : QObject(window), FScreen(screen) {
+    window->installEventFilter(this);
+  }
 
 protected:
   bool eventFilter(QObject *watched, QEvent *event) override {
@@ -72,18 +75,23 @@ protected:
       window->removeEventFilter(this);
       deleteLater();
     }
-    if (framed)
-      Centre(window);
+    if (framed && FScreen)
+      Centre(window, FScreen);
     return false;
   }
+
+private:
+  QPointer<const QScreen> FScreen;
 };
 
 } // namespace
 
-void CentreOnScreen(QWidget *window) {
-  Centre(window);
+void CentreOnScreen(QWidget *window, const QScreen *screen) {
+  if (!screen)
+    screen = QGuiApplication::primaryScreen();
+  Centre(window, screen);
   if (FrameMargins(window).isNull())
-    new TFrameCentring(window);
+    new TFrameCentring(window, screen);
 }
 
 int RunKestrin(const std::function<QWidget *()> &createMainWindow) {

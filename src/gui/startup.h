@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QScreen;
 class QWidget;
 
 // Registers the fonts that stand in for "MS Sans Serif", the font the
@@ -20,11 +21,12 @@ void RegisterFontSubstitutes();
 // whatever the system language.
 void SetUpApplication();
 
-// Centres window on the primary screen by its outer frame: left = (screen
-// width - frame width) / 2, top likewise, truncated, each at least 0. A
-// window manager decorates a window only after it has been shown, so the
-// window is centred once more when its frame first becomes known.
-void CentreOnScreen(QWidget *window);
+// Centres window on screen (the primary screen unless given) by its outer
+// frame: left = (screen width - frame width) / 2, top likewise, truncated,
+// each at least 0. A window manager decorates a window only after it has
+// been shown, so the window is centred once more when its frame first
+// becomes known.
+void CentreOnScreen(QWidget *window, const QScreen *screen = nullptr);
 
 // In this order: Calculator, the splash window (shown and painted), the main
 // window made by createMainWindow, shown as the event loop starts; the loop

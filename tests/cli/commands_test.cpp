@@ -90,7 +90,8 @@ TEST_P(ExtremeTest, ExitsZeroOrOneWithOutputThatParses) {
   }
   case TOutputFormat::Text:
     // "label         = value unit", a line each; nothing after a failure.
-    EXPECT_TRUE(std::regex_match(output, std::regex(status == ExitOk ? "([A-Za-z ]{13} = \\S[^\n]*\n){9,10}" : "")))
+    EXPECT_TRUE(std::regex_match(
+        output, std::regex(status == ExitOk ? "([A-Za-z ]{13} = \\S[^\n]*\n){9,10}" : "")))
         << output;
     break;
   case TOutputFormat::Record:

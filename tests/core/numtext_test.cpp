@@ -1,9 +1,13 @@
 // Number text and checked arithmetic: the documented examples, row by row.
 #include "numtext.h"
 
+#include "exponential.h"
+
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <locale.h>
 #include <random>
@@ -223,6 +227,66 @@ TEST_F(NumText, RaiseToPower) {
                              << static_cast<double>(row.exponent);
   }
   EXPECT_EQ(StoreDouble(RaiseToPower(10, -5)), 0.00001);
+}
+
+// Bit patterns from mpmath, correctly rounded. The C library's expl (glibc)
+// misses the rows marked "libc", so a fall-back to it fails here too.
+TEST_F(NumText, Exponential) {
+  struct Row {
+    Extended x, expected;
+  } rows[] = {
+      {0, 1},
+      {1, 0xa.df85458a2bb4a9bp-2L},
+      {-1, 0xb.c5ab1b16779be35p-5L}, // libc
+      {0.5, 0xd.3094c70f034de4cp-3L},
+      {0x1p-40L, 0x8.000000000800000p-3L},
+      {100, 0x9.a4a54d8b8dfa566p+141L},
+      {-100, 0xd.460f8a7157ae57ap-148L},
+      {-0xf.c0c6b9069de1ea9p+9L, 0xe.983fe973d49fc6fp-11640L},   // libc
+      {-0x8.4a390729013c3ebp+6L, 0xb.e02ae6ae77a9d05p-769L},     // libc
+      {-0xc.0c1ed8afdc813e1p+8L, 0xb.c024e5476300c0bp-4453L},    // libc
+      // The largest argument with a finite result, and the next.
+      {0xb.17217f7d1cf79abp+10L, 0xf.fffffffffffcd87p+16380L},
+      {0xb.17217f7d1cf79acp+10L, Inf},
+      {11357.5L, Inf},
+      {Inf, Inf},
+      // Where the results leave the normal range (libc), among the
+      // subnormals (where rounding a normal result again would miss), and
+      // the last argument above 0.
+      {-0xb.16c8c671210eb2fp+10L, 0x8.000000000001f91p-16385L},
+      {-0xb.16c8c671210eb30p+10L, 0x7fffffffffffff91p-16445L},   // libc
+      {-0xb.1d0000000000000p+10L, 0x8c1c9f2p-16445L},
+      {-0xb.176fc5ee76c7800p+10L, 0x96b29583105f2a5p-16445L},
+      {-0xb.17489187b301000p+10L, 0x116102ea581c6a01p-16445L},
+      {-0xb.21dfe7f09e2baa9p+10L, 0x1p-16445L},
+      {-0xb.21dfe7f09e2baaap+10L, 0},
+      {-11400.5L, 0},
+      {-Inf, 0},
+  };
+  for (const Row &row : rows)
+    EXPECT_EQ(Exponential(row.x), row.expected) << std::hexfloat << row.x;
+  EXPECT_TRUE(std::isnan(Exponential(std::nanl(""))));
+}
+
+// Every result at 10,000 fixed arguments, folded into one hash: that of the
+// correctly rounded results (bench/exp-accuracy prints it and any argument
+// where the core differs). Alternately across [-11400, 11357] and small
+// arguments of either sign down to 2^-70; splitmix64 draws them.
+TEST_F(NumText, ExponentialAtFixedArguments) {
+  std::uint64_t state = 0, hash = 0xcbf29ce484222325u;
+  for (int i = 0; i < 10000; ++i) {
+    std::uint64_t z = state += 0x9e3779b97f4a7c15u;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    Extended f = std::ldexp(static_cast<Extended>(z ^ (z >> 31)), -64);
+    Extended x = i % 2 == 0 ? -11400 + 22757 * f : std::ldexp(f - 0.5L, -(i % 70));
+    Extended y = Exponential(x);
+    unsigned char bytes[sizeof(Extended)] = {};
+    std::memcpy(bytes, &y, sizeof y);
+    for (int b = 0; b < 10; ++b) // the 80 bits, without the padding
+      hash = (hash ^ bytes[b]) * 0x100000001b3u;
+  }
+  EXPECT_EQ(hash, 0xfd5f1eff463a65e2u);
 }
 
 TEST_F(NumText, WholeAndFractionPart) {

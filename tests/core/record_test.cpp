@@ -71,7 +71,7 @@ struct RenderCase {
   const char *Wind;
   int SourceClass;
   std::optional<TClassChoices> Choices;
-  const char *Given; // Qe for a distance, L for an emission
+  const char *Given;                       // Qe for a distance, L for an emission
   std::vector<std::string> Markdown, Html; // whole lines each must hold
 };
 
@@ -86,7 +86,8 @@ const RenderCase RenderCases[] = {
       "| 工业企业有害气体无组织排放强度 | Qe | 10 | kg/h |", "Ⅰ类（直接给定）。",
       "风速分档：2 ≤ V ≤ 4 m/s（V = 3.5 m/s；B、C、D 按 V ≥ 2 m/s 取值）。",
       "| 卫生防护距离(公式计算值) L | 988.084391971187 | m |",
-      "| 卫生防护距离(级差确定值) L | 1000 | m |", "| 迭代次数 | 23 |  |", "| 相对容差 | 1E-5 |  |"},
+      "| 卫生防护距离(级差确定值) L | 1000 | m |", "| 迭代次数 | 23 |  |",
+      "| 相对容差 | 1E-5 |  |"},
      {"<tr><td>卫生防护距离(公式计算值) L</td><td>988.084391971187</td><td>m</td></tr>",
       "<p>Ⅰ类（直接给定）。</p>", "<h1>卫生防护距离计算书</h1>"}},
     {"EmissionWithStacksWithinAThird",

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -748,24 +749,85 @@ private slots:
     QCOMPARE(texts.filter(QStringLiteral("Paste")).size(), 0);
   }
 
+  // Shift+F10 opens the focused box's context menu. A box whose keys the
+  // filter swallows names no keys beside the items, which still work.
+  void contextMenuByShiftF10_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("keysNamed");
+    QTest::newRow("edS") << "edS" << false;
+    QTest::newRow("edR") << "edR" << false;
+    QTest::newRow("edQe") << "edQe" << false;
+    QTest::newRow("edL, with 复制计算书") << "edL" << false;
+    QTest::newRow("edLReal, read-only, unfiltered") << "edLReal" << true;
+    QTest::newRow("cbbSourceType, unfiltered") << "cbbSourceType" << true;
+  }
+  void contextMenuByShiftF10() {
+    QFETCH(QString, box);
+    QFETCH(bool, keysNamed);
+    QWidget *target = Find(qPrintable(box));
+    auto *combo = qobject_cast<QComboBox *>(target);
+    QLineEdit *edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit *>(target);
+    QApplication::clipboard()->setText(QStringLiteral("7\n")); // Paste offered
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_F10, Qt::ShiftModifier);
+    QMenu *menu = nullptr;
+    QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+    QStringList texts;
+    QAction *paste = nullptr;
+    for (QAction *action : menu->actions()) {
+      texts << action->text();
+      if (action->text().startsWith(QStringLiteral("粘贴")))
+        paste = action;
+    }
+    QCOMPARE(texts.filter(QStringLiteral("\t")).isEmpty(), !keysNamed);
+    if (box == "edL")
+      QCOMPARE(texts.filter(QStringLiteral("复制计算书")).size(), 1);
+    if (!edit->isReadOnly()) {
+      QVERIFY(paste);
+      edit->selectAll();
+      paste->trigger();
+      QCoreApplication::processEvents();
+      QCOMPARE(edit->text(), QStringLiteral("7"));
+    }
+    menu->close();
+  }
+
   // Scroll bars appear when the cells no longer fit.
   void gridScrollBars_data() {
     QTest::addColumn<bool>("column");
-    QTest::addRow("column 1 wider than the grid") << true;
-    QTest::addRow("row 1 taller than the grid") << false;
+    QTest::addColumn<bool>("row");
+    QTest::addRow("column 1 wider than the grid") << true << false;
+    QTest::addRow("row 1 taller than the grid") << false << true;
+    QTest::addRow("both") << true << true;
   }
   void gridScrollBars() {
     QFETCH(bool, column);
+    QFETCH(bool, row);
     TCoefficientGrid *grid = Grid();
     QVERIFY(!grid->horizontalScrollBar()->isVisible());
     QVERIFY(!grid->verticalScrollBar()->isVisible());
-    QHeaderView *header = column ? grid->horizontalHeader() : grid->verticalHeader();
-    const int line = header->sectionSize(0) - 1;
-    const auto at = [column](int position) { return column ? QPoint(position, 5) : QPoint(20, position); };
-    Drag(header->viewport(), at(line), at(line + 150));
-    QScrollBar *bar = column ? grid->horizontalScrollBar() : grid->verticalScrollBar();
-    QTRY_VERIFY(bar->isVisible());
-    QVERIFY(bar->maximum() > 0);
+    const auto widen = [](QHeaderView *header, bool horizontal) {
+      const int line = header->sectionSize(0) - 1;
+      const auto at = [horizontal](int position) {
+        return horizontal ? QPoint(position, 5) : QPoint(20, position);
+      };
+      Drag(header->viewport(), at(line), at(line + 150));
+    };
+    if (column)
+      widen(grid->horizontalHeader(), true);
+    if (row)
+      widen(grid->verticalHeader(), false);
+    QScrollBar *across = grid->horizontalScrollBar(), *down = grid->verticalScrollBar();
+    QTRY_VERIFY((!column || across->isVisible()) && (!row || down->isVisible()));
+    QVERIFY((column ? across : down)->maximum() > 0);
+    if (!across->isVisible() || !down->isVisible())
+      return;
+    // The square between the bars: the classic button face.
+    const QPoint corner(down->mapTo(grid, down->rect().center()).x(),
+                        across->mapTo(grid, across->rect().center()).y());
+    QCOMPARE(grid->grab().toImage().pixelColor(corner), grid->palette().color(QPalette::Button));
+    QCOMPARE(qobject_cast<QProxyStyle *>(grid->style())->baseStyle()->name(),
+             QApplication::style()->name());
   }
 
   void buttons() {
@@ -777,6 +839,10 @@ private slots:
       QCOMPARE(button->toolTipDuration(), 2500);
       QCOMPARE(button->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, button), 500);
       QCOMPARE(button->size(), QSize(77, 30));
+      // Drawn in the application's classic style, not Qt's default.
+      const auto *style = qobject_cast<QProxyStyle *>(button->style());
+      QVERIFY(style);
+      QCOMPARE(style->baseStyle()->name(), QApplication::style()->name());
       // The picture's bottom-left colour is transparent.
       const QImage picture = button->icon().pixmap(16, 16).toImage();
       QCOMPARE(picture.size(), QSize(16, 16));

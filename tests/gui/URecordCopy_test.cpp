@@ -159,7 +159,6 @@ private slots:
           "| B | 0.021 |", "| C | 1.85 |", "| D | 0.84 |",
           "| 工业企业有害气体无组织排放强度 | Qe | 10 | kg/h |"})
       QVERIFY2(Text().contains(QString::fromUtf8(row)), row);
-    QVERIFY(Html().contains(QStringLiteral("<table border=\"1\"")));
     QVERIFY(Text().contains(QStringLiteral("Ⅰ类。依据：排放同种有害气体的共存的排气筒：有；"
                                            "排气筒的污染物排放量：大于规定的1/3。")));
   }
@@ -197,7 +196,9 @@ private slots:
       // The box's own items stay, each of them.
       std::unique_ptr<QMenu> own(Box(name)->createStandardContextMenu());
       for (QAction *action : own->actions())
-        QVERIFY2(action->isSeparator() || FindItem(menu, action->text()), qPrintable(action->text()));
+        QVERIFY2(action->isSeparator() || FindItem(menu, action->text().section(u'\t', 0, 0)) ||
+                     FindItem(menu, action->text()),
+                 qPrintable(action->text())); // an input box's menu names no swallowed keys
       menu->close();
     }
     Box("edL")->setText(QStringLiteral("1500"));

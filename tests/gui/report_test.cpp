@@ -228,6 +228,38 @@ private slots:
       QVERIFY2(metrics.horizontalAdvance(word) <= half, qPrintable(word.left(20)));
   }
 
+  // A window that stays on top gives up that position while a box is open
+  // and takes it back when the box closes.
+  void onTopWindowStepsBackWhileBoxIsOpen_data() {
+    QTest::addColumn<bool>("dialog");
+    QTest::newRow("error box") << false;
+    QTest::newRow("error dialog") << true;
+  }
+  void onTopWindowStepsBackWhileBoxIsOpen() {
+    QFETCH(bool, dialog);
+    QWidget window(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto onTop = [&window] {
+      return window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+    };
+    QVERIFY(onTop());
+    bool onTopWhileOpen = true;
+    FWatchdog.Expect([&](QWidget *box) {
+      onTopWhileOpen = onTop();
+      QVERIFY(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+      qobject_cast<QDialog *>(box)->reject();
+    });
+    if (dialog)
+      ErrorDialog(QStringLiteral("不能发送邮件"), &window);
+    else
+      Guarded([] { throw EZeroDivide(); });
+    QCOMPARE(FWatchdog.Pending(), 0);
+    QVERIFY(!onTopWhileOpen);
+    QVERIFY(onTop());
+    QVERIFY(window.isVisible());
+  }
+
   // A failure in a show handler is reported and the window still shows.
   void failureInShowHandlerStillShowsWindow() {
     class TFailingShow : public QWidget {

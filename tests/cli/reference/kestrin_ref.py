@@ -2,9 +2,10 @@
 
 Written from the description of the model alone, in a different style from
 the C++ core: numpy's longdouble (the x87 80-bit format on x86-64) for the
-arithmetic, failures found by inspecting each result the way a status flag
-would, exact rationals for decimal digits, and a regular expression for the
-number grammar. Only the "." decimal mark is modelled, as the batch tool
+arithmetic, e^x correctly rounded from mpmath (the C library's expl differs
+between systems in the last bit, so the core has its own), failures found by
+inspecting each result the way a status flag would, exact rationals for
+decimal digits, and a regular expression for the number grammar. Only the "." decimal mark is modelled, as the batch tool
 always uses it.
 """
 
@@ -12,6 +13,7 @@ import re
 from fractions import Fraction
 
 import numpy as np
+from mpmath import mp
 
 LD = np.longdouble
 if np.finfo(LD).nmant != 63:
@@ -110,7 +112,14 @@ def ln(a):
 
 
 def exp(a):
-    return _check(np.exp(LD(a)), (a,))
+    x = LD(a)
+    if not np.isfinite(x) or not -11400 < x < 11357:
+        # e^x is 0 or beyond the range (or x is not a number).
+        return _check(np.exp(x), (a,))
+    with mp.workprec(192):
+        num, den = x.as_integer_ratio()
+        y = mp.exp(mp.mpf(num) / den)
+    return _check(to_extended(Fraction(int(y.man)) * Fraction(2) ** int(y.exp)), (a,))
 
 
 def store(x):
