@@ -12,9 +12,10 @@
 
 namespace {
 
-// The look-ahead that decides the encoding: at most this many records, and
-// only those already read in (it never waits for input).
-constexpr std::size_t LookAheadRecords = 1000;
+// The look-ahead that decides the encoding: at most this many records and
+// bytes, and only records that start in input already read in (it never
+// waits for more).
+constexpr std::size_t LookAheadRecords = 1000, LookAheadBytes = 1 << 20;
 
 // The cells of one row as the setters take them.
 struct RowCells {
@@ -195,10 +196,12 @@ bool TBatchInput::Open() {
   }
   FDecoder.UseMark(FReader.Mark());
   FDecoder.Weigh(FHeader);
-  while (FAhead.size() < LookAheadRecords && FReader.AtHand()) {
+  std::size_t bytes = 0;
+  while (FAhead.size() < LookAheadRecords && bytes < LookAheadBytes && FReader.AtHand()) {
     CsvRecord record;
     if (!FReader.Next(record))
       break;
+    bytes += record.text.size();
     FDecoder.Weigh(record);
     FAhead.emplace_back(std::move(record), FReader.Line());
   }

@@ -313,6 +313,13 @@ void AddReportOptions(CLI::App *app, ReportCommand &r) {
       ->required();
   r.Command->add_option("--pollutant", r.Options.Pollutant,
                         "the column naming each row's pollutant");
+  r.Command
+      ->add_option_function<std::vector<std::string>>(
+          "--keep",
+          [&r](const std::vector<std::string> &values) { r.Options.Keep = KeptNames(values); },
+          "other columns the file holds, left out of the report")
+      ->allow_extra_args(false)
+      ->type_name("NAME[,NAME...]");
   AddChoice<TReportFormat>(r.Command, "--format", r.Options.Format,
                            {{"html", TReportFormat::Html},
                             {"md", TReportFormat::Markdown},

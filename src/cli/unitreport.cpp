@@ -276,6 +276,8 @@ std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow
   if (drawn.empty())
     return {};
   const TLogAxis x = Decades(lowL / 3, highL * 2, PlotLeft, PlotWidth, false);
+  if (!std::isfinite(x.Low) || !std::isfinite(x.High))
+    return {};
   constexpr int Samples = 96;
   std::vector<std::vector<std::pair<double, double>>> curves;
   double lowQ = 0, highQ = 0;
@@ -294,6 +296,8 @@ std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow
     }
   }
   const TLogAxis y = Decades(lowQ, highQ, PlotTop, PlotHeight, true);
+  if (!std::isfinite(y.Low) || !std::isfinite(y.High) || y.Low <= 0)
+    return {};
   height = AxesHeight + LegendLine * static_cast<double>(drawn.size()) + 8;
   std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Coordinate(FigureWidth) +
                     "\" height=\"" + Coordinate(height) + "\" font-family=\"sans-serif\">\n";
@@ -572,6 +576,7 @@ int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std:
   batch.Keep = {options.Unit};
   if (!options.Pollutant.empty())
     batch.Keep.push_back(options.Pollutant);
+  batch.Keep.insert(batch.Keep.end(), options.Keep.begin(), options.Keep.end());
   batch.Encoding = options.Encoding;
   TBatchInput input(in, batch, {});
   if (!input.Open())
@@ -584,7 +589,8 @@ int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std:
     TReportRow &r = rows.emplace_back();
     r.Line = row.Line;
     r.Unit = row.Kept[0];
-    r.Pollutant = row.Kept.size() > 1 ? row.Kept[1] : "第 " + std::to_string(row.Line) + " 行";
+    r.Pollutant =
+        options.Pollutant.empty() ? "第 " + std::to_string(row.Line) + " 行" : row.Kept[1];
     r.Calc = row.Case.Calc;
     r.Error = row.Problem.empty() ? row.Case.Error : row.Problem;
     if (r.Error.empty() && row.Case.Direction != TDirection::Distance)

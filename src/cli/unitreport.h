@@ -34,7 +34,8 @@ struct TUnitConclusion {
 enum class TReportFormat { Html, Markdown, Json };
 
 struct TReportOptions {
-  std::string Unit, Pollutant; // the label columns; Pollutant may be empty
+  std::string Unit, Pollutant;   // the label columns; Pollutant may be empty
+  std::vector<std::string> Keep; // other columns the file may hold, not reported
   TEncoding Encoding = TEncoding::Auto;
   TReportFormat Format = TReportFormat::Html;
   std::string Basis; // replaces the method's opening sentence when not empty
@@ -64,5 +65,4 @@ std::string ReportJson(const std::vector<TReportRow> &rows, const TReportOptions
 // Returns ExitOk when every row succeeded, ExitFailure when one failed (the
 // document says which, and its unit is left undetermined), ExitUsage when
 // the input could not be used (a message on `err`, no document).
-int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options,
-              std::string &document);
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document);
