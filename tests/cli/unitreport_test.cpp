@@ -148,13 +148,21 @@ TEST(UnitReport, HtmlForWordProcessors) {
     row.Calc.CalcDistance();
   }
   rows[1].Error = "Floating point overflow";
+  // At a grade step the graded distance allows a little less than Qe: noted.
+  rows[0].Calc.SetArea("5000");
+  rows[0].Calc.SetCm("2");
+  rows[0].Calc.SetWindSpeed("1.5");
+  rows[0].Calc.SetQe("277.372");
+  rows[0].Calc.CalcDistance();
+  rows[0].Check = CheckGradedDistance(rows[0].Calc);
   TReportOptions options;
   options.Raise = false;
   const std::string html = ReportHtml(rows, options);
   for (const char *part :
        {"<meta charset=\"utf-8\">", "<table border=\"1\"", "L<sup>C</sup>", "Q<sub>c</sub>",
         "src=\"data:image/svg+xml;base64,", "车间&lt;A&gt;", "本表未按",
-        "第 0 行（车间&lt;A&gt; · 甲苯）计算失败：Floating point overflow", "未确定"})
+        "第 0 行（车间&lt;A&gt; · 甲苯）计算失败：Floating point overflow", "未确定",
+        "277.371801366629 kg/h，小于 Qe = 277.372 kg/h", "可能应取下一级差 2600 m"})
     EXPECT_NE(html.find(part), std::string::npos) << part;
 }
 
