@@ -38,21 +38,6 @@ bool IsInvisible(char32_t c) {
   }
 }
 
-} // namespace
-
-QString ShowInvisible(const QString &text) {
-  QString shown;
-  for (const char32_t c : text.toUcs4()) {
-    if (IsInvisible(c))
-      shown += QStringLiteral("<U+%1>").arg(uint(c), 4, 16, QChar(u'0')).toUpper();
-    else
-      shown += QString::fromUcs4(&c, 1);
-  }
-  return shown;
-}
-
-namespace {
-
 // A word broken into lines no wider than width, wherever it must.
 QString BreakAnywhere(const QString &word, const QFont &font, int width) {
   QStringList lines;
@@ -196,6 +181,17 @@ void CancelPressInDispatch() {
 }
 
 } // namespace
+
+QString ShowInvisible(const QString &text) {
+  QString shown;
+  for (const char32_t c : text.toUcs4()) {
+    if (IsInvisible(c))
+      shown += QStringLiteral("<U+%1>").arg(uint(c), 4, 16, QChar(u'0')).toUpper();
+    else
+      shown += QString::fromUcs4(&c, 1);
+  }
+  return shown;
+}
 
 void ReportError(const Exception &failure) {
   const bool pressing = QGuiApplication::mouseButtons() != Qt::NoButton;

@@ -242,9 +242,9 @@ TEST_F(NumText, Exponential) {
       {0x1p-40L, 0x8.000000000800000p-3L},
       {100, 0x9.a4a54d8b8dfa566p+141L},
       {-100, 0xd.460f8a7157ae57ap-148L},
-      {-0xf.c0c6b9069de1ea9p+9L, 0xe.983fe973d49fc6fp-11640L},   // libc
-      {-0x8.4a390729013c3ebp+6L, 0xb.e02ae6ae77a9d05p-769L},     // libc
-      {-0xc.0c1ed8afdc813e1p+8L, 0xb.c024e5476300c0bp-4453L},    // libc
+      {-0xf.c0c6b9069de1ea9p+9L, 0xe.983fe973d49fc6fp-11640L}, // libc
+      {-0x8.4a390729013c3ebp+6L, 0xb.e02ae6ae77a9d05p-769L},   // libc
+      {-0xc.0c1ed8afdc813e1p+8L, 0xb.c024e5476300c0bp-4453L},  // libc
       // The largest argument with a finite result, and the next.
       {0xb.17217f7d1cf79abp+10L, 0xf.fffffffffffcd87p+16380L},
       {0xb.17217f7d1cf79acp+10L, Inf},
@@ -254,7 +254,7 @@ TEST_F(NumText, Exponential) {
       // subnormals (where rounding a normal result again would miss), and
       // the last argument above 0.
       {-0xb.16c8c671210eb2fp+10L, 0x8.000000000001f91p-16385L},
-      {-0xb.16c8c671210eb30p+10L, 0x7fffffffffffff91p-16445L},   // libc
+      {-0xb.16c8c671210eb30p+10L, 0x7fffffffffffff91p-16445L}, // libc
       {-0xb.1d0000000000000p+10L, 0x8c1c9f2p-16445L},
       {-0xb.176fc5ee76c7800p+10L, 0x96b29583105f2a5p-16445L},
       {-0xb.17489187b301000p+10L, 0x116102ea581c6a01p-16445L},

@@ -368,6 +368,7 @@ private slots:
     QTest::newRow("pasted cell Ⅱ") << "Ⅱ\n" << true << 1 << classII;
     QTest::newRow("typed II") << "II" << false << 1 << classII;
     QTest::newRow("typed 2") << "2" << false << 1 << classII;
+    QTest::newRow("typed 1 over item Ⅰ") << "1" << false << 0 << L0 + "|1000";
     QTest::newRow("typed Ⅲ and a blank") << "Ⅲ " << false << 2 << "666.95421714431|700";
     QTest::newRow("typed iii类") << "iii类" << false << 2 << "666.95421714431|700";
     QTest::newRow("typed I") << "I" << false << 0 << L0 + "|1000";
