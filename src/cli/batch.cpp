@@ -16,18 +16,13 @@ namespace {
 // waits for more).
 constexpr std::size_t LookAheadRecords = 1000, LookAheadBytes = 1 << 20;
 
-// The cells of one row as the setters take them.
-struct RowCells {
-  std::string Text[InputCount];
-};
-
 // A cell's text; nullptr for an empty cell that leaves its input unset. An
 // empty cell of a required input (or its column missing) gives the empty
 // text, so its setter fails as an empty box does in the window.
 const std::string *Cell(const CsvRecord &record, const Layout &layout, TColumn column,
-                        bool required, RowCells &cells) {
+                        bool required, TRowCells &cells) {
   std::size_t p = layout.Position[column];
-  std::string &text = cells.Text[column];
+  std::string &text = cells[column];
   text.assign(p == Absent ? std::string_view() : record.Field(p));
   return text.empty() && !required ? nullptr : &text;
 }
@@ -35,7 +30,7 @@ const std::string *Cell(const CsvRecord &record, const Layout &layout, TColumn c
 // Required: cm, wind, class, and qe (distance) or distance (emission); the
 // area unless a radius is given.
 CalcInputs InputsFromRow(const CsvRecord &record, const Layout &layout, TDirection direction,
-                         RowCells &cells) {
+                         TRowCells &cells) {
   const bool distance = direction == TDirection::Distance;
   CalcInputs in;
   in.Radius = Cell(record, layout, ColRadius, false, cells);
@@ -76,7 +71,7 @@ bool IsBlankRecord(const CsvRecord &record) {
 }
 
 // Computes a decoded row.
-void Compute(const CsvRecord &record, const Layout &layout, TBatchRow &row) {
+void Compute(const CsvRecord &record, const Layout &layout, TRowCells &cells, TBatchRow &row) {
   row.Problem = RowProblem(record, layout);
   row.Case = TCase();
   if (!row.Problem.empty())
@@ -91,12 +86,11 @@ void Compute(const CsvRecord &record, const Layout &layout, TBatchRow &row) {
     row.Problem = "unknown mode " + Quoted(mode) + " (expected distance or emission)";
     return;
   }
-  RowCells cells;
   const CalcInputs inputs = InputsFromRow(record, layout, direction, cells);
   row.HasRadius = inputs.Radius != nullptr;
   row.HasArea = inputs.Area != nullptr;
-  row.Radius = cells.Text[ColRadius];
-  row.Area = cells.Text[ColArea];
+  row.Radius = cells[ColRadius];
+  row.Area = cells[ColArea];
   row.Case = ComputeCase(direction, inputs);
 }
 
@@ -240,7 +234,7 @@ bool TBatchInput::Next(TBatchRow &row) {
       const bool text = p < FRecord.count && IsValidUtf8(FRecord.Field(p));
       row.Kept.emplace_back(text ? FRecord.Field(p) : std::string_view());
     }
-    Compute(FRecord, FLayout, row);
+    Compute(FRecord, FLayout, FCells, row);
     return true;
   }
   return false;

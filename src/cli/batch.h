@@ -2,6 +2,7 @@
 // a batch file as the report reads them.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <deque>
@@ -25,6 +26,9 @@ struct BatchOptions {
   bool Bom = false; // start the output with a UTF-8 byte-order mark
   TBatchFormat Format = TBatchFormat::Csv;
 };
+
+// The cells of one row as the setters take them, reused from row to row.
+using TRowCells = std::array<std::string, InputCount>;
 
 // One input row, computed.
 struct TBatchRow {
@@ -64,6 +68,7 @@ private:
   TRecordDecoder FDecoder;
   const BatchOptions &FOptions;
   CsvRecord FHeader, FRecord;
+  TRowCells FCells;
   Layout FLayout;
   std::deque<std::pair<CsvRecord, std::size_t>> FAhead; // read, weighed, not yet decoded
   std::string FProblem;
