@@ -4,10 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
-
 #include "formats.h"
 #include "inputs.h"
+#include "json.h"
 #include "platform.h"
 
 namespace {
@@ -112,8 +111,6 @@ void WriteCsvRow(CsvWriter &out, const TBatchRow &row) {
   out.EndRow();
 }
 
-using Json = nlohmann::ordered_json;
-
 // One line: the input line, the --keep cells by name, then the case's fields.
 std::string JsonLine(const TBatchRow &row, const Layout &layout, const CsvRecord &header) {
   Json j;
@@ -125,7 +122,7 @@ std::string JsonLine(const TBatchRow &row, const Layout &layout, const CsvRecord
   if (!row.Problem.empty())
     j["error"] = row.Problem;
   else
-    j.update(Json::parse(CaseJson(row.Case)));
+    j.update(CaseJsonObject(row.Case));
   return j.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

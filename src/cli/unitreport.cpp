@@ -6,13 +6,10 @@
 #include <cstdint>
 #include <utility>
 
-#include <nlohmann/json.hpp>
-
 #include "inputs.h"
+#include "json.h"
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 // The report as a document: the HTML and the Markdown walk the same blocks.
 struct TBlock {
@@ -25,10 +22,6 @@ struct TBlock {
 
 const char *const ClassNames[] = {"Ⅰ", "Ⅱ", "Ⅲ"};
 const char *const Dash = "—";
-
-std::string Number(double value) {
-  return ValueToText(value);
-}
 
 std::string Join(const std::vector<std::string> &texts, const char *separator) {
   std::string out;
@@ -67,7 +60,7 @@ TTableRows TableA() {
     for (int wind = 0; wind < 3; ++wind) {
       std::vector<std::string> row = {DistanceBands[band], WindBands[wind]};
       for (int sourceClass = 0; sourceClass < 3; ++sourceClass)
-        row.push_back(Number(Probe(WindProbes[wind], DistanceProbes[band], sourceClass).A()));
+        row.push_back(ValueToText(Probe(WindProbes[wind], DistanceProbes[band], sourceClass).A()));
       rows.push_back(std::move(row));
     }
   return rows;
@@ -79,14 +72,15 @@ TTableRows TableBCD() {
   for (int band = 0; band < 3; ++band) {
     const TKestrin low = Probe("1", DistanceProbes[band], 0);
     const TKestrin high = Probe("3", DistanceProbes[band], 0);
-    rows.push_back({DistanceBands[band], Number(low.B()), Number(high.B()), Number(low.C()),
-                    Number(high.C()), Number(low.D()), Number(high.D())});
+    rows.push_back({DistanceBands[band], ValueToText(low.B()), ValueToText(high.B()),
+                    ValueToText(low.C()), ValueToText(high.C()), ValueToText(low.D()),
+                    ValueToText(high.D())});
   }
   return rows;
 }
 
 std::vector<TBlock> Method(const TReportOptions &options) {
-  const std::string tolerance = Number(TKestrin().Tolerance());
+  const std::string tolerance = ValueToText(TKestrin().Tolerance());
   return {
       {TBlock::Heading, "一、计算方法", {}, {}},
       {TBlock::Paragraph,
@@ -134,10 +128,11 @@ TTableRows RowTable(const std::vector<TReportRow> &rows, int digits) {
                        Dash, "计算失败（第 " + std::to_string(row.Line) + " 行）", Dash});
       continue;
     }
-    table.push_back({row.Unit, row.Pollutant, Number(k.Area()), Number(k.Cm()), Number(k.Qe()),
-                     Number(k.WindSpeed()), std::string(ClassNames[k.SourceClass()]) + "类",
-                     Number(k.A()), Number(k.B()), Number(k.C()), Number(k.D()),
-                     FixedText(k.Distance(), digits), Number(k.GradedDistance())});
+    table.push_back({row.Unit, row.Pollutant, ValueToText(k.Area()), ValueToText(k.Cm()),
+                     ValueToText(k.Qe()), ValueToText(k.WindSpeed()),
+                     std::string(ClassNames[k.SourceClass()]) + "类", ValueToText(k.A()),
+                     ValueToText(k.B()), ValueToText(k.C()), ValueToText(k.D()),
+                     FixedText(k.Distance(), digits), ValueToText(k.GradedDistance())});
   }
   return table;
 }
@@ -161,9 +156,9 @@ TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
           {unit.Unit, Dash, Dash, Dash, "未确定（" + FailedLines(unit, rows) + "计算失败）"});
       continue;
     }
-    table.push_back({unit.Unit, Number(unit.Largest), Join(unit.Deciding, "、"),
+    table.push_back({unit.Unit, ValueToText(unit.Largest), Join(unit.Deciding, "、"),
                      std::to_string(unit.Deciding.size()),
-                     Number(unit.Distance) + (unit.Raised ? "（提高一级）" : "")});
+                     ValueToText(unit.Distance) + (unit.Raised ? "（提高一级）" : "")});
   }
   return table;
 }
@@ -253,11 +248,11 @@ std::string Label(double x, double y, const std::string &text, const char *ancho
 void DecadeTicks(std::string &svg, const TLogAxis &x, const TLogAxis &y) {
   for (double v = x.Low; v <= x.High * 1.0001; v *= 10) {
     svg += Line(x.At(v), PlotTop, x.At(v), PlotTop + PlotHeight, "stroke=\"#dddddd\"");
-    svg += Label(x.At(v), PlotTop + PlotHeight + 15, Number(v), "middle");
+    svg += Label(x.At(v), PlotTop + PlotHeight + 15, ValueToText(v), "middle");
   }
   for (double v = y.Low; v <= y.High * 1.0001; v *= 10) {
     svg += Line(PlotLeft, y.At(v), PlotLeft + PlotWidth, y.At(v), "stroke=\"#dddddd\"");
-    svg += Label(PlotLeft - 5, y.At(v) + 4, Number(v), "end");
+    svg += Label(PlotLeft - 5, y.At(v) + 4, ValueToText(v), "end");
   }
 }
 
@@ -332,9 +327,9 @@ std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow
         Line(PlotLeft + 10, top - 4, PlotLeft + 34, top - 4,
              std::string("stroke=\"") + Colours[i % std::size(Colours)] + "\" stroke-width=\"2\"");
     svg += Label(PlotLeft + 40, top,
-                 drawn[i]->Pollutant + "：Qe = " + Number(drawn[i]->Calc.Qe()) +
+                 drawn[i]->Pollutant + "：Qe = " + ValueToText(drawn[i]->Calc.Qe()) +
                      " kg/h，L = " + FixedText(drawn[i]->Calc.Distance(), 2) + " m，级差值 " +
-                     Number(drawn[i]->Calc.GradedDistance()) + " m",
+                     ValueToText(drawn[i]->Calc.GradedDistance()) + " m",
                  "start");
   }
   svg += Label(PlotLeft + PlotWidth / 2, PlotTop + PlotHeight + 32, "L (m)", "middle");
@@ -361,7 +356,7 @@ std::string Base64(const std::string &bytes) {
 std::string FigureCaption(const TUnitConclusion &unit) {
   return "图：" + unit.Unit +
          " 各污染物的模型排放量 Q(L)（实线）、Qe（虚线）、L 计算值（圆点）与级差值（点线）" +
-         (unit.Determined ? "；黑色竖线为该单元的卫生防护距离 " + Number(unit.Distance) + " m"
+         (unit.Determined ? "；黑色竖线为该单元的卫生防护距离 " + ValueToText(unit.Distance) + " m"
                           : "") +
          "。";
 }
@@ -395,14 +390,6 @@ std::vector<TBlock> Blocks(const std::vector<TReportRow> &rows, const TReportOpt
       blocks.push_back({TBlock::Paragraph, note, {}, {}});
   }
   return blocks;
-}
-
-// A JSON number with ValueToText's digits (as the single-calculation JSON
-// writes them); JSON has no infinities: null.
-Json JsonNumber(double value) {
-  if (!std::isfinite(value))
-    return nullptr;
-  return Json::parse(ValueToText(value));
 }
 
 Json RowJson(const TReportRow &row) {
@@ -486,13 +473,13 @@ std::vector<TUnitConclusion> RollUp(const std::vector<TReportRow> &rows, bool ra
 
 std::string FixedText(double value, int digits) {
   if (!std::isfinite(value))
-    return Number(value);
+    return ValueToText(value);
   char text[400];
   const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
                                     digits < 0    ? 0
                                     : digits > 15 ? 15
                                                   : digits);
-  return result.ec == std::errc() ? std::string(text, result.ptr) : Number(value);
+  return result.ec == std::errc() ? std::string(text, result.ptr) : ValueToText(value);
 }
 
 std::string ReportMarkdown(const std::vector<TReportRow> &rows, const TReportOptions &options) {

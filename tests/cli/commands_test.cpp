@@ -3,6 +3,7 @@
 // every output format. A status of 0 or 1, never an exception, and output
 // that reads back in its format.
 #include "commands.h"
+#include "unitreport.h"
 
 #include <cstdio>
 #include <regex>
@@ -103,6 +104,29 @@ TEST_P(ExtremeTest, ExitsZeroOrOneWithOutputThatParses) {
 
 INSTANTIATE_TEST_SUITE_P(Commands, ExtremeTest, testing::ValuesIn(ExtremeCases()),
                          [](const auto &info) { return info.param.Name; });
+
+// The report's JSON of a unit whose area is the largest double parses too.
+TEST(Commands, ReportJsonAtTheLargestDouble) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  std::FILE *in = std::tmpfile();
+  ASSERT_TRUE(in);
+  std::fputs("unit,mode,area,cm,wind,class,qe\n"
+             "A,distance,1.7976931348623157e308,0.25,3.5,I,10\n"
+             "B,distance,100,0.25,3.5,I,10\n",
+             in);
+  std::rewind(in);
+  std::FILE *err = std::tmpfile();
+  ASSERT_TRUE(err);
+  TReportOptions options;
+  options.Unit = "unit";
+  options.Format = TReportFormat::Json;
+  std::string document;
+  EXPECT_EQ(RunReport(in, err, options, document), ExitFailure);
+  std::fclose(in);
+  std::fclose(err);
+  EXPECT_FALSE(nlohmann::json::parse(document, nullptr, false).is_discarded()) << document;
+}
 
 // Running out of memory (a long record, say) ends the tool with exit 2 and a
 // message, never an abort.
