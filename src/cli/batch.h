@@ -1,12 +1,22 @@
-// The batch command: one calculation per CSV row, streamed.
+// The batch command: one calculation per CSV row, streamed; and the rows of
+// a batch file as the report reads them.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdio>
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "csv.h"
 #include "encoding.h"
+#include "header.h"
 #include "result.h"
+
+// batch --format: a CSV row, a JSON line or a record (计算书) per input row.
+enum class TBatchFormat { Csv, Json, Record };
 
 struct BatchOptions {
   // Input columns copied unchanged, in this order, to the front of every
@@ -14,11 +24,80 @@ struct BatchOptions {
   std::vector<std::string> Keep;
   TEncoding Encoding = TEncoding::Auto;
   bool Bom = false; // start the output with a UTF-8 byte-order mark
+  TBatchFormat Format = TBatchFormat::Csv;
 };
 
-// Reads CSV rows from `in` and writes one result row per input row to `out`;
+// The cells of one row as the setters take them, reused from row to row.
+using TRowCells = std::array<std::string, InputCount>;
+
+// One input row, computed.
+struct TBatchRow {
+  std::size_t Line = 0;                    // where it starts in the input
+  std::vector<std::string> Kept;           // the --keep cells ("" where not text)
+  std::string Problem;                     // why it could not be computed at all
+  TCase Case;                              // when there was no Problem
+  bool HasRadius = false, HasArea = false; // the size as the row gave it
+  std::string Radius, Area;
+};
+
+// The rows of a CSV input after its header, computed one by one. Rows whose
+// cells are all empty (what spreadsheet programs write below the data) are
+// skipped and counted. The encoding is decided on the header and the rows
+// already at hand (a bounded look-ahead that never waits for input).
+class TBatchInput {
+public:
+  // beforeWait runs before each read that may wait for input.
+  TBatchInput(std::FILE *in, const BatchOptions &options, std::function<void()> beforeWait);
+
+  // Reads the header; false with Problem() when the input cannot be used.
+  bool Open();
+  const CsvRecord &Header() const { return FHeader; }
+  const Layout &Columns() const { return FLayout; }
+
+  // The next row that is not blank; false at the end of the input, or
+  // where it stopped (Problem() then says why).
+  bool Next(TBatchRow &row);
+  const std::string &Problem() const { return FProblem; }
+  // "kestrin-cli: skipped 2 empty rows" on `err`, when there were any.
+  void NoteSkipped(std::FILE *err) const;
+
+private:
+  bool Read(CsvRecord &record, std::size_t &line);
+
+  CsvReader FReader;
+  TRecordDecoder FDecoder;
+  const BatchOptions &FOptions;
+  CsvRecord FHeader, FRecord;
+  TRowCells FCells;
+  Layout FLayout;
+  std::deque<std::pair<CsvRecord, std::size_t>> FAhead; // read, weighed, not yet decoded
+  std::string FProblem;
+  std::size_t FSkipped = 0;
+};
+
+// Reads CSV rows from `in` and writes one result per input row to `out`;
 // a message about an unusable input goes to `err`. Returns ExitOk when every
 // row succeeded, ExitFailure when some row failed, ExitUsage when the input
 // could not be read, its header was bad, or the output could not be written.
 // Expects DecimalMark '.' and a freshly initialised numeric environment.
 int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err, const BatchOptions &options = {});
+
+// "kestrin-cli: <message>" on `err`; ExitUsage.
+int Fail(std::FILE *err, const std::string &message);
+
+// The row count and speed on `err` while a long run goes on, when `err` is
+// a terminal; nothing otherwise.
+class TProgress {
+public:
+  explicit TProgress(std::FILE *err);
+  ~TProgress();
+  TProgress(const TProgress &) = delete;
+  TProgress &operator=(const TProgress &) = delete;
+  void Row();
+
+private:
+  std::FILE *FErr;
+  bool FShown = false;
+  std::size_t FRows = 0;
+  double FStart = 0, FLastShown = 0;
+};

@@ -9,7 +9,17 @@ namespace {
 
 enum class State { FieldStart, Unquoted, Quoted, QuoteInQuoted };
 
-constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+// The byte-order marks a spreadsheet program may start its text with.
+struct TMarkBytes {
+  TByteOrderMark Mark;
+  std::string_view Bytes;
+};
+constexpr TMarkBytes MarkBytes[] = {
+    {TByteOrderMark::Utf8, "\xEF\xBB\xBF"},
+    {TByteOrderMark::Gb18030, {"\x84\x31\x95\x33", 4}},
+    {TByteOrderMark::Utf16, "\xFF\xFE"},
+    {TByteOrderMark::Utf16, "\xFE\xFF"},
+};
 
 // Bytes that end a run of ordinary text in an unquoted field.
 bool IsUnquotedSpecial(char c) {
@@ -72,8 +82,17 @@ int CsvReader::Get() {
   if (c != EOF) {
     ++FPos;
     ++FRecordBytes;
+    CountLines(&FBuffer[FPos - 1], 1);
   }
   return c;
+}
+
+// CR, LF and CRLF each end one line, inside quoted fields too.
+void CsvReader::CountLines(const char *text, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    FLines += text[i] == '\r' || (text[i] == '\n' && !FAfterCr);
+    FAfterCr = text[i] == '\r';
+  }
 }
 
 // Once a record passes the limit it ends there and reading stops.
@@ -97,8 +116,7 @@ void CsvReader::StartField(CsvRecord &record) {
 bool CsvReader::Next(CsvRecord &record) {
   if (!FStarted) {
     FStarted = true;
-    if (Peek() != EOF && FEnd - FPos >= 3 && std::memcmp(&FBuffer[FPos], ByteOrderMark, 3) == 0)
-      FPos += 3;
+    ReadByteOrderMark();
   }
   bool empty = true;
   while (ReadRecord(record, empty)) {
@@ -108,6 +126,21 @@ bool CsvReader::Next(CsvRecord &record) {
   return false;
 }
 
+// A UTF-8 or GB18030 mark is skipped; a UTF-16 one is kept, the text being
+// no CSV this reader can split.
+void CsvReader::ReadByteOrderMark() {
+  if (Peek() == EOF)
+    return;
+  const std::string_view start(&FBuffer[FPos], FEnd - FPos);
+  for (const TMarkBytes &m : MarkBytes)
+    if (start.substr(0, m.Bytes.size()) == m.Bytes) {
+      FMark = m.Mark;
+      if (m.Mark != TByteOrderMark::Utf16)
+        FPos += m.Bytes.size();
+      return;
+    }
+}
+
 // Reads one record; `empty` tells whether the line held nothing at all.
 bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
   record.text.clear();
@@ -115,6 +148,7 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
   record.count = 0;
   record.problem.clear();
   FRecordBytes = 0;
+  FRecordLine = FLines + 1;
   if (FStopped || Peek() == EOF)
     return false;
   StartField(record);
@@ -142,6 +176,7 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
         empty = false;
         if (TooLong(record))
           return true;
+        CountLines(FBuffer.data() + start, i - start);
         Append(record, FBuffer.data() + start, i - start);
       }
     }

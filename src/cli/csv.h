@@ -1,7 +1,7 @@
 // Streaming CSV as spreadsheet programs write it (RFC 4180): comma
 // separated, fields optionally in double quotes with "" for a quote inside,
 // line breaks inside quoted fields, LF, CRLF or CR line ends, an optional
-// UTF-8 byte-order mark. Both sides keep a fixed amount of memory however
+// UTF-8 or GB18030 byte-order mark. Both sides keep a fixed amount of memory however
 // long the input is.
 #pragma once
 
@@ -29,6 +29,8 @@ struct CsvRecord {
   }
 };
 
+enum class TByteOrderMark { None, Utf8, Gb18030, Utf16 };
+
 class CsvReader {
 public:
   // A record longer than this is reported as a problem, and reading stops
@@ -46,12 +48,21 @@ public:
   bool Next(CsvRecord &record);
   bool ReadFailed() const { return FReadFailed; }
   bool Stopped() const { return FStopped; }
+  // The byte-order mark the input started with, known after the first Next.
+  TByteOrderMark Mark() const { return FMark; }
+  // The line the last record read starts on, the first line being 1.
+  std::size_t Line() const { return FRecordLine; }
+  // Whether input read in but not yet taken is waiting here: the next
+  // record may then start without a wait for more.
+  bool AtHand() const { return FPos < FEnd; }
 
 private:
   int Peek();
   int Get();
   bool Fill();
   bool TooLong(CsvRecord &record);
+  void ReadByteOrderMark();
+  void CountLines(const char *text, std::size_t n);
   void Append(CsvRecord &record, const char *begin, std::size_t n);
   void StartField(CsvRecord &record);
   bool ReadRecord(CsvRecord &record, bool &empty);
@@ -66,6 +77,9 @@ private:
   bool FEof = false;
   bool FReadFailed = false;
   bool FStopped = false;
+  TByteOrderMark FMark = TByteOrderMark::None;
+  std::size_t FLines = 0, FRecordLine = 0;
+  bool FAfterCr = false;
 };
 
 // Writes records to a stream through a large buffer; fields holding a comma,

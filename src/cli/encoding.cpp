@@ -13,13 +13,6 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
-bool RecordIsUtf8(const CsvRecord &record) {
-  for (std::size_t i = 0; i < record.count; ++i)
-    if (!IsValidUtf8(record.Field(i)))
-      return false;
-  return true;
-}
-
 } // namespace
 
 bool IsValidUtf8(std::string_view text) {
@@ -48,22 +41,51 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+void TRecordDecoder::UseMark(TByteOrderMark mark) {
+  if (FEncoding == TEncoding::Auto && mark == TByteOrderMark::Utf8)
+    FEncoding = TEncoding::Utf8;
+  else if (FEncoding == TEncoding::Auto && mark == TByteOrderMark::Gb18030)
+    FEncoding = TEncoding::Gb18030;
+}
+
+void TRecordDecoder::Weigh(const CsvRecord &record) {
+  if (FEncoding != TEncoding::Auto || IsAscii(record.text))
+    return;
+  for (std::size_t i = 0; i < record.count; ++i) {
+    const std::string_view field = record.Field(i);
+    if (IsAscii(field))
+      continue;
+    const bool utf8 = IsValidUtf8(field);
+    if (utf8 != Gb18030ToUtf8(field, FField))
+      ++(utf8 ? FUtf8Evidence : FGb18030Evidence);
+  }
+}
+
 void TRecordDecoder::Decode(CsvRecord &record) {
   if (IsAscii(record.text))
     return;
-  if (FEncoding == TEncoding::Auto)
-    FEncoding = RecordIsUtf8(record) ? TEncoding::Utf8 : TEncoding::Gb18030;
+  if (FEncoding == TEncoding::Auto) {
+    FGuessed = true;
+    Weigh(record);
+    FEncoding = FGb18030Evidence > FUtf8Evidence ? TEncoding::Gb18030 : TEncoding::Utf8;
+  }
   // The output is UTF-8 whatever comes in: a field that is not text in the
   // encoding gives its record a problem, so it is never written.
-  const auto notText = [&record](std::size_t i, const char *encoding) {
-    if (record.problem.empty())
-      record.problem =
-          "field " + std::to_string(i + 1) + " is not " + std::string(encoding) + " text";
+  const auto notText = [this, &record](std::size_t i, const char *encoding, bool other) {
+    if (!record.problem.empty())
+      return;
+    record.problem = "field " + std::to_string(i + 1) + " is not " + encoding + " text";
+    if (other)
+      record.problem +=
+          std::string(" (it reads as ") + (FEncoding == TEncoding::Utf8 ? "GB18030" : "UTF-8") +
+          (FGuessed
+               ? std::string(", the file as a whole as ") + encoding + "; --encoding says which)"
+               : ")");
   };
   if (FEncoding == TEncoding::Utf8) {
     for (std::size_t i = 0; i < record.count; ++i)
       if (!IsValidUtf8(record.Field(i)))
-        notText(i, "UTF-8");
+        notText(i, "UTF-8", Gb18030ToUtf8(record.Field(i), FField));
     return;
   }
   // The decoded fields go into a second record text, swapped in at the end.
@@ -77,7 +99,7 @@ void TRecordDecoder::Decode(CsvRecord &record) {
     } else if (Gb18030ToUtf8(field, FField)) {
       FText += FField;
     } else {
-      notText(i, "GB18030");
+      notText(i, "GB18030", IsValidUtf8(field));
       FText += field;
     }
   }

@@ -7,19 +7,25 @@
 #include <ctime>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
+#include "json.h"
 #include "platform.h"
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+Json JsonOf(const TFieldValue &value) {
+  switch (value.Kind) {
+  case TFieldKind::Number:
+    return JsonNumber(value.Number);
+  case TFieldKind::Count:
+    return value.Count;
+  case TFieldKind::Text:
+    break;
+  }
+  return value.Text.empty() ? Json(nullptr) : Json(value.Text);
+}
 
-// A JSON number with ValueToText's digits: its "."-text read back (an
-// integer stays one, "1E-5" a float), so the library writes those digits.
-// Read with from_chars: neither the decimal mark nor a text rounded past
-// the largest double (1.79769313486232E308) can make it throw; the latter
-// keeps the value itself. JSON has no infinities: null.
+} // namespace
+
 Json JsonNumber(double value) {
   if (!std::isfinite(value))
     return nullptr;
@@ -36,21 +42,7 @@ Json JsonNumber(double value) {
   return read.ec == std::errc() && std::isfinite(digits) ? digits : value;
 }
 
-Json JsonOf(const TFieldValue &value) {
-  switch (value.Kind) {
-  case TFieldKind::Number:
-    return JsonNumber(value.Number);
-  case TFieldKind::Count:
-    return value.Count;
-  case TFieldKind::Text:
-    break;
-  }
-  return value.Text.empty() ? Json(nullptr) : Json(value.Text);
-}
-
-} // namespace
-
-std::string CaseJson(const TCase &c) {
+Json CaseJsonObject(const TCase &c) {
   Json j;
   for (const TResultField &field : ResultFields)
     j[std::string(field.Name)] = JsonOf(field.Get(c));
@@ -60,8 +52,12 @@ std::string CaseJson(const TCase &c) {
     const std::string note = GradeCheckNote(c.Calc, check);
     j["note"] = note.empty() ? Json(nullptr) : Json(note);
   }
+  return j;
+}
+
+std::string CaseJson(const TCase &c) {
   // An input echoed in a message may hold any bytes: replaced, not thrown on.
-  return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  return CaseJsonObject(c).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 std::string CaseRecord(const TCase &c, const CalcInputs &inputs,

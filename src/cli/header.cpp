@@ -5,12 +5,23 @@
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
+// The blanks a spreadsheet cell may carry around a name: space, tab, the
+// no-break space and the ideographic (full-width) space.
+std::size_t BlankAt(std::string_view text, bool atEnd) {
+  for (std::string_view blank : {" ", "\t", "\xC2\xA0", "\xE3\x80\x80"}) {
+    if (text.size() >= blank.size() &&
+        text.substr(atEnd ? text.size() - blank.size() : 0, blank.size()) == blank)
+      return blank.size();
+  }
+  return 0;
 }
 
-// The column of a key among the input columns, or InputCount.
+// The column of a key among the input columns, by its own name or an
+// alias, or InputCount.
 std::size_t KnownColumn(std::string_view key) {
+  for (const THeaderAlias &alias : HeaderAliases)
+    if (ColumnKey(alias.Name) == key)
+      key = alias.Column;
   std::size_t column = 0;
   while (column < InputCount && ResultFields[column].Name != key)
     ++column;
@@ -46,10 +57,10 @@ std::string Quoted(std::string_view text) {
 }
 
 std::string ColumnKey(std::string_view name) {
-  while (!name.empty() && IsBlank(name.front()))
-    name.remove_prefix(1);
-  while (!name.empty() && IsBlank(name.back()))
-    name.remove_suffix(1);
+  while (std::size_t n = BlankAt(name, false))
+    name.remove_prefix(n);
+  while (std::size_t n = BlankAt(name, true))
+    name.remove_suffix(n);
   std::string key(name);
   for (char &c : key)
     if (c >= 'A' && c <= 'Z')
@@ -75,16 +86,17 @@ std::string ReadLayout(const CsvRecord &header, const std::vector<std::string> &
     if (key.empty())
       return "column " + std::to_string(i + 1) + " has no name in the header";
     const std::size_t column = KnownColumn(key);
-    if (column < InputCount)
-      layout.Position[column] = i;
-    else if (kept.count(key) == 0)
+    if (column == InputCount && kept.count(key) == 0)
       return "unknown column " + Quoted(header.Field(i)) +
              " in the header (known: " + FieldNames(InputCount) +
              "; name other columns with --keep)";
     if (!seen.insert(std::move(key)).second)
       return "column " + Quoted(header.Field(i)) + " appears twice in the header";
+    if (column < InputCount && layout.Position[column] != Absent)
+      return "columns " + Quoted(header.Field(layout.Position[column])) + " and " +
+             Quoted(header.Field(i)) + " both name " + Quoted(ResultFields[column].Name);
+    if (column < InputCount)
+      layout.Position[column] = i;
   }
-  if (layout.Position[ColMode] == Absent)
-    return "the header has no " + Quoted(ResultFields[ColMode].Name) + " column";
   return FindKept(header, keep, layout);
 }

@@ -1,7 +1,10 @@
 // kestrin-cli: the health-protection distance calculator without a window.
 //   kestrin-cli distance (--area S | --radius r) --cm Cm --wind V <class> --qe Qe
 //   kestrin-cli emission (--area S | --radius r) --cm Cm --wind V <class> --distance L
-//   kestrin-cli batch [--keep NAME,...] [--encoding utf-8|gb18030] [--bom] [FILE]
+//   kestrin-cli batch [--keep NAME,...] [--encoding utf-8|gb18030|gbk] [--bom]
+//                     [--format csv|json|record] [FILE]
+//   kestrin-cli report --unit COL [--pollutant COL] [--format html|md|json] [-o OUT]
+//                      [--basis TEXT] [--no-raise] [--digits N] [--encoding ...] [FILE]
 // where <class> is --class I|II|III or --stacks yes|no with --share above|within
 // (stacks yes) or --basis acute|chronic (stacks no); distance and emission
 // take --format text|json|record.
@@ -10,13 +13,16 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "batch.h"
 #include "commands.h"
+#include "formats.h"
 #include "platform.h"
+#include "unitreport.h"
 
 #ifndef KESTRIN_VERSION
 #error "KESTRIN_VERSION must be defined (the build passes the project's version)"
@@ -39,18 +45,55 @@ std::string OutputColumnsHelp() {
   return help + line + "\n";
 }
 
+// The header aliases by column, a line each ("    area      S, 面积, 占地面积").
+std::string AliasHelp() {
+  std::string help;
+  for (std::size_t column = 0; column < InputCount; ++column) {
+    std::string line = "    " + std::string(ResultFields[column].Name);
+    line.resize(14, ' ');
+    bool first = true;
+    for (const THeaderAlias &alias : HeaderAliases)
+      if (alias.Column == ResultFields[column].Name) {
+        line += (first ? "" : ", ") + std::string(alias.Name);
+        first = false;
+      }
+    help += line + "\n";
+  }
+  return help;
+}
+
 std::string BatchHelp() {
-  return R"(Batch files (kestrin-cli batch):
+  return R"(Batch files (kestrin-cli batch, kestrin-cli report):
   A CSV file, one case a row, after a header line that names the columns in
-  any order; names match without regard to case and surrounding blanks.
+  any order; names match without regard to case and surrounding blanks
+  (spaces, tabs, no-break and full-width spaces).
 )" + InputColumnsHelp() +
-         R"(  A row may leave the cells of inputs its mode does not use empty. Any other
-  column is an error unless named with --keep (its cells are then copied to
-  the front of the output row); empty header cells at the end are ignored.
-  Input is UTF-8, or GB18030 (as spreadsheet programs in a Chinese locale
-  save it) when it is not valid UTF-8; output is always UTF-8: the --keep
-  columns, then
+         R"(  The same columns also by these names:
+)" + AliasHelp() +
+         R"(  Without a mode column every row is a distance row. A row may leave the
+  cells of inputs its mode does not use empty; a row whose cells are all
+  empty is skipped (the count goes to standard error). Any other column is
+  an error unless named with --keep (its cells are then copied to the front
+  of the output row) or, for report, --unit or --pollutant; empty header
+  cells at the end are ignored.
+  Input is UTF-8 or GB18030 (GBK), as spreadsheet programs in a Chinese
+  locale save it, told apart by a byte-order mark or else by the header and
+  the rows ahead; a field that is not text in the encoding decided fails
+  its row, never garbled. UTF-16 ("Unicode text") is refused; --encoding
+  decides instead. Output is always UTF-8: the --keep columns, then
 )" + OutputColumnsHelp() +
+         R"(
+Reports (kestrin-cli report):
+  One document from a batch file: the method, table 1 (a row per input row:
+  S, Cm, Qe, V, class, A-D, L and its graded value), table 2 (a row per
+  production unit: the largest graded distance, the pollutants that give
+  it, how many reach it, and the unit's distance), notes on rows whose
+  graded distance does not hold Qe and on failed rows, and in HTML a figure
+  per unit. The rule: a unit's distance is the largest graded distance of
+  its pollutants, raised one grade (50 -> 100, 100 -> 200, 1000 -> 1200,
+  2000 -> 2200 ...) when two or more pollutants share it; --no-raise keeps
+  it. A unit with a failed row has no distance (not determined).
+)" +
          R"(
 Exit status:
   0  every calculation succeeded
@@ -58,6 +101,59 @@ Exit status:
   2  bad usage, an unreadable input or header, output that could not be
      written, or too little memory)";
 }
+
+// An option taking one of `choices` by name, without regard to case.
+// (CLI11's CheckedTransformer would also take the values' own numbers.)
+template <typename T>
+CLI::Option *AddChoice(CLI::App *command, const std::string &name, T &target,
+                       const std::vector<std::pair<std::string, T>> &choices,
+                       const std::string &help) {
+  std::vector<std::string> names;
+  std::string text;
+  for (const auto &choice : choices) {
+    names.push_back(choice.first);
+    text += (text.empty() ? "" : "|") + choice.first;
+  }
+  return command
+      ->add_option_function<std::string>(
+          name,
+          [&target, choices](const std::string &value) {
+            for (const auto &[choiceName, choiceValue] : choices)
+              if (choiceName == value)
+                target = choiceValue;
+          },
+          help)
+      ->check(CLI::IsMember(names, CLI::ignore_case))
+      ->option_text(text);
+}
+
+// --keep's names: separated by commas, as a CSV line is; a name holding a
+// comma is quoted ("Plant, site"), and the option may be given once a name.
+std::vector<std::string> KeptNames(const std::vector<std::string> &values) {
+  std::vector<std::string> names;
+  for (const std::string &value : values) {
+    std::string name;
+    bool quoted = false;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+      if (value[i] == '"' && quoted && i + 1 < value.size() && value[i + 1] == '"')
+        name += value[++i];
+      else if (value[i] == '"')
+        quoted = !quoted;
+      else if (value[i] == ',' && !quoted)
+        names.push_back(std::exchange(name, {}));
+      else
+        name += value[i];
+    }
+    names.push_back(name);
+  }
+  return names;
+}
+
+const std::vector<std::pair<std::string, TEncoding>> Encodings = {
+    {"utf-8", TEncoding::Utf8}, {"gb18030", TEncoding::Gb18030}, {"gbk", TEncoding::Gb18030}};
+const char *const EncodingHelp =
+    "the input's encoding (gbk reads as GB18030, its superset); by default told from a "
+    "byte-order mark, the header and the rows ahead";
 
 // One single-calculation command: the texts of its options, and which of
 // them were given.
@@ -114,15 +210,12 @@ void AddCalcOptions(CLI::App *command, CalcOptions &o) {
                        "without stacks: allowed concentration set by acute|chronic effects")
           ->check(CLI::IsMember({"acute", "chronic"}))
           ->excludes(o.ClassOption);
-  const std::map<std::string, TOutputFormat> formats{{"text", TOutputFormat::Text},
-                                                     {"json", TOutputFormat::Json},
-                                                     {"record", TOutputFormat::Record}};
-  command
-      ->add_option("--format", o.Format,
-                   "text (default), json (one object, the batch columns), or record "
-                   "(the 计算书 in Markdown)")
-      ->transform(CLI::CheckedTransformer(formats))
-      ->option_text("text|json|record");
+  AddChoice<TOutputFormat>(command, "--format", o.Format,
+                           {{"text", TOutputFormat::Text},
+                            {"json", TOutputFormat::Json},
+                            {"record", TOutputFormat::Record}},
+                           "text (default), json (one object, the batch columns), or record "
+                           "(the 计算书 in Markdown)");
 }
 
 // The window's three choices when the class was derived from them; none
@@ -170,17 +263,87 @@ int Delivered(int status) {
   return status;
 }
 
-int RunBatchFile(const std::string &path, const BatchOptions &options) {
+// Runs `command` on the input named (standard input for "-").
+template <typename Command> int WithInput(const std::string &path, Command &&command) {
   if (path == "-")
-    return RunBatch(stdin, stdout, stderr, options);
+    return command(stdin);
   std::FILE *in = OpenForReading(path);
   if (!in) {
     std::perror(("kestrin-cli: " + path).c_str());
     return ExitUsage;
   }
-  int status = RunBatch(in, stdout, stderr, options);
+  const int status = command(in);
   std::fclose(in);
   return status;
+}
+
+// The report onto standard output, or into the file named; a document that
+// could not be written is never success.
+int WriteReport(const std::string &document, const std::string &path, int status) {
+  if (path.empty() || path == "-") {
+    std::fwrite(document.data(), 1, document.size(), stdout);
+    return Delivered(status);
+  }
+  std::FILE *out = OpenForWriting(path);
+  if (!out) {
+    std::perror(("kestrin-cli: " + path).c_str());
+    return ExitUsage;
+  }
+  const bool written = std::fwrite(document.data(), 1, document.size(), out) == document.size();
+  if (std::fclose(out) != 0 || !written) {
+    std::fprintf(stderr, "kestrin-cli: cannot write %s\n", path.c_str());
+    return ExitUsage;
+  }
+  return status;
+}
+
+// The report command's options.
+struct ReportCommand {
+  CLI::App *Command = nullptr;
+  std::string File = "-", Output;
+  bool NoRaise = false;
+  TReportOptions Options;
+};
+
+void AddReportOptions(CLI::App *app, ReportCommand &r) {
+  r.Command = app->add_subcommand(
+      "report", "per production unit: the method, both tables, the roll-up and notes");
+  r.Command->add_option("FILE", r.File, "CSV input, as for batch; standard input when absent or -");
+  r.Command->add_option("--unit", r.Options.Unit, "the column naming each row's production unit")
+      ->required();
+  r.Command->add_option("--pollutant", r.Options.Pollutant,
+                        "the column naming each row's pollutant");
+  r.Command
+      ->add_option_function<std::vector<std::string>>(
+          "--keep",
+          [&r](const std::vector<std::string> &values) { r.Options.Keep = KeptNames(values); },
+          "other columns the file holds, left out of the report")
+      ->allow_extra_args(false)
+      ->type_name("NAME[,NAME...]");
+  AddChoice<TReportFormat>(r.Command, "--format", r.Options.Format,
+                           {{"html", TReportFormat::Html},
+                            {"md", TReportFormat::Markdown},
+                            {"json", TReportFormat::Json}},
+                           "html (default; opens in word processors), md (Markdown), or json "
+                           "(every figure at full precision and the roll-up)");
+  r.Command->add_option("-o,--output", r.Output, "write the document to OUT, not standard output")
+      ->type_name("OUT");
+  r.Command->add_option("--basis", r.Options.Basis,
+                        "the method's opening sentence, e.g. the standard the report follows");
+  r.Command->add_flag("--no-raise", r.NoRaise,
+                      "a unit's distance is its largest graded one even when pollutants share it");
+  r.Command->add_option("--digits", r.Options.Digits, "decimals of L in the tables (default 2)")
+      ->check(CLI::Range(0, 15));
+  AddChoice(r.Command, "--encoding", r.Options.Encoding, Encodings, EncodingHelp);
+}
+
+int RunReportCommand(ReportCommand &r) {
+  r.Options.Raise = !r.NoRaise;
+  r.Options.Date = RecordDateNow();
+  std::string document;
+  const int status =
+      WithInput(r.File, [&](std::FILE *in) { return RunReport(in, stderr, r.Options, document); });
+  return status == ExitUsage ? status : WriteReport(document, r.Output, status);
 }
 
 // The tool after the numeric set-up; throws nothing but std::bad_alloc.
@@ -205,21 +368,27 @@ int Run(const std::vector<std::string> &args) {
   batchCommand->add_option("FILE", batchFile, "CSV input; standard input when absent or -");
   BatchOptions batchOptions;
   batchCommand
-      ->add_option("--keep", batchOptions.Keep,
-                   "input columns copied unchanged, in this order, to the front of each output row")
-      ->delimiter(',')
+      ->add_option_function<std::vector<std::string>>(
+          "--keep",
+          [&batchOptions](const std::vector<std::string> &values) {
+            batchOptions.Keep = KeptNames(values);
+          },
+          "input columns copied unchanged, in this order, to the front of each output row; "
+          "a name holding a comma in double quotes, or the option once a name")
       ->allow_extra_args(false)
       ->type_name("NAME[,NAME...]");
-  const std::map<std::string, TEncoding> encodings{{"utf-8", TEncoding::Utf8},
-                                                   {"gb18030", TEncoding::Gb18030}};
-  batchCommand
-      ->add_option("--encoding", batchOptions.Encoding,
-                   "the input's encoding; by default UTF-8, or GB18030 when it is not valid UTF-8")
-      ->transform(CLI::CheckedTransformer(encodings, CLI::ignore_case))
-      ->option_text("utf-8|gb18030");
+  AddChoice(batchCommand, "--encoding", batchOptions.Encoding, Encodings, EncodingHelp);
   batchCommand->add_flag("--bom", batchOptions.Bom,
                          "start the output with a UTF-8 byte-order mark, for spreadsheet programs");
+  AddChoice<TBatchFormat>(
+      batchCommand, "--format", batchOptions.Format,
+      {{"csv", TBatchFormat::Csv}, {"json", TBatchFormat::Json}, {"record", TBatchFormat::Record}},
+      "csv (default), json (JSON Lines: an object a row, its labels and "
+      "line), or record (a 计算书 a row, titled by its --keep labels)");
   batchCommand->footer(help);
+  ReportCommand report;
+  AddReportOptions(&app, report);
+  report.Command->footer(help);
 
   std::vector<const char *> argPointers;
   for (const std::string &arg : args)
@@ -239,7 +408,10 @@ int Run(const std::vector<std::string> &args) {
   if (command)
     return Delivered(RunSingleCase(command->Direction, InputsFromOptions(*command, classText),
                                    ChoicesOf(*command), command->Format, stdout, stderr));
-  return RunBatchFile(batchFile, batchOptions);
+  if (*report.Command)
+    return RunReportCommand(report);
+  return WithInput(batchFile,
+                   [&](std::FILE *in) { return RunBatch(in, stdout, stderr, batchOptions); });
 }
 
 } // namespace

@@ -18,6 +18,13 @@ std::vector<std::string> CommandLineArguments(int argc, char **argv);
 // when it cannot.
 std::FILE *OpenForReading(const std::string &path);
 
+// Opens a file named in UTF-8 for writing bytes, emptied; nullptr (errno
+// set) when it cannot.
+std::FILE *OpenForWriting(const std::string &path);
+
+// Whether a stream is a terminal (a console), where a person watches.
+bool IsTerminal(std::FILE *stream);
+
 // Standard input, output and error as bytes: "\n" is never widened to
 // "\r\n", so the CSV in and out are the same bytes on every system.
 void UseBinaryStreams();

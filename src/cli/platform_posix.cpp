@@ -11,6 +11,14 @@ std::FILE *OpenForReading(const std::string &path) {
   return std::fopen(path.c_str(), "rb");
 }
 
+std::FILE *OpenForWriting(const std::string &path) {
+  return std::fopen(path.c_str(), "wb");
+}
+
+bool IsTerminal(std::FILE *stream) {
+  return isatty(fileno(stream)) != 0;
+}
+
 void UseBinaryStreams() {}
 
 int StreamDescriptor(std::FILE *stream) {

@@ -37,12 +37,28 @@ std::vector<std::string> CommandLineArguments(int argc, char **argv) {
   return args;
 }
 
-std::FILE *OpenForReading(const std::string &path) {
+namespace {
+
+std::FILE *Open(const std::string &path, const wchar_t *mode) {
   const int n = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
   std::wstring name(n > 1 ? static_cast<std::size_t>(n - 1) : 0, L'\0');
   if (n > 1)
     MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, name.data(), n);
-  return _wfopen(name.c_str(), L"rb");
+  return _wfopen(name.c_str(), mode);
+}
+
+} // namespace
+
+std::FILE *OpenForReading(const std::string &path) {
+  return Open(path, L"rb");
+}
+
+std::FILE *OpenForWriting(const std::string &path) {
+  return Open(path, L"wb");
+}
+
+bool IsTerminal(std::FILE *stream) {
+  return _isatty(_fileno(stream)) != 0;
 }
 
 void UseBinaryStreams() {

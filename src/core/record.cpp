@@ -38,8 +38,6 @@ std::string DateText(const TRecordDate &d) {
 
 std::string ClassReason(const TCalcRecord &r) {
   std::string name = Pick(ClassNames, 3, r.Calc.SourceClass());
-  if (!r.Choices && !r.ClassPicked)
-    return name + "类（未选定类别，按" + name + "类计算）。";
   if (!r.Choices)
     return name + "类（直接给定）。";
   const TClassChoices &c = *r.Choices;
@@ -115,10 +113,7 @@ std::vector<TBlock> Blocks(const TCalcRecord &r) {
   const bool distance = r.Direction == TDirection::Distance;
   std::vector<TBlock> blocks = {
       {TBlock::Heading, "卫生防护距离计算书", {}, {}},
-      {TBlock::Paragraph,
-       "计算日期：" + DateText(r.Date) + "；计算程序：Kestrin 卫生防护距离 " KESTRIN_VERSION "。",
-       {},
-       {}},
+      {TBlock::Paragraph, RecordByline(r.Date), {}, {}},
       {TBlock::Paragraph,
        distance ? "计算内容：由无组织排放强度 Qe 计算卫生防护距离 L。"
                 : "计算内容：由卫生防护距离 L 计算允许的无组织排放强度 Qe。",
@@ -155,55 +150,16 @@ std::vector<TBlock> Blocks(const TCalcRecord &r) {
   return blocks;
 }
 
-std::string HtmlEscaped(const std::string &text) {
+// A cell's text that cannot end its row or cell early.
+std::string MarkdownCell(const std::string &text) {
   std::string out;
   for (char c : text) {
-    switch (c) {
-    case '&':
-      out += "&amp;";
-      break;
-    case '<':
-      out += "&lt;";
-      break;
-    case '>':
-      out += "&gt;";
-      break;
-    case '"':
-      out += "&quot;";
-      break;
-    default:
-      out += c;
-    }
+    if (c == '|')
+      out += "\\|";
+    else
+      out += c == '\n' || c == '\r' ? ' ' : c;
   }
   return out;
-}
-
-void MarkdownTable(std::string &out, const std::vector<std::vector<std::string>> &rows) {
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    out += "|";
-    for (const std::string &cell : rows[i])
-      out += " " + cell + " |";
-    out += "\n";
-    if (i == 0) {
-      out += "|";
-      for (std::size_t j = 0; j < rows[0].size(); ++j)
-        out += "---|";
-      out += "\n";
-    }
-  }
-}
-
-void HtmlTable(std::string &out, const std::vector<std::vector<std::string>> &rows) {
-  out += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
-         "style=\"border-collapse:collapse\">\n";
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const char *cell = i == 0 ? "th" : "td";
-    out += "<tr>";
-    for (const std::string &text : rows[i])
-      out += std::string("<") + cell + ">" + HtmlEscaped(text) + "</" + cell + ">";
-    out += "</tr>\n";
-  }
-  out += "</table>\n";
 }
 
 } // namespace
@@ -252,6 +208,10 @@ TCalcRecord MakeRecord(const TKestrin &calc, TDirection direction,
   return record;
 }
 
+std::string RecordByline(const TRecordDate &date) {
+  return "计算日期：" + DateText(date) + "；计算程序：Kestrin 卫生防护距离 " KESTRIN_VERSION "。";
+}
+
 std::string QuotedInput(const std::string &text) {
   const double value = StoreDouble(TextToValue(text));
   const std::string quoted = ValueToText(value);
@@ -266,6 +226,57 @@ void QuoteGivenSize(TCalcRecord &record, bool radius, const std::string &text) {
   record.RadiusGiven = radius;
   record.AreaText = radius ? ValueToText(record.Calc.Area()) : QuotedInput(text);
   record.RadiusText = radius ? QuotedInput(text) : ValueToText(record.Calc.Radius());
+}
+
+std::string HtmlEscaped(const std::string &text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    case '"':
+      out += "&quot;";
+      break;
+    default:
+      out += c;
+    }
+  }
+  return out;
+}
+
+void MarkdownTable(std::string &out, const std::vector<std::vector<std::string>> &rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    out += "|";
+    for (const std::string &cell : rows[i])
+      out += " " + MarkdownCell(cell) + " |";
+    out += "\n";
+    if (i == 0) {
+      out += "|";
+      for (std::size_t j = 0; j < rows[0].size(); ++j)
+        out += "---|";
+      out += "\n";
+    }
+  }
+}
+
+void HtmlTable(std::string &out, const std::vector<std::vector<std::string>> &rows) {
+  out += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
+         "style=\"border-collapse:collapse\">\n";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const char *cell = i == 0 ? "th" : "td";
+    out += "<tr>";
+    for (const std::string &text : rows[i])
+      out += std::string("<") + cell + ">" + HtmlEscaped(text) + "</" + cell + ">";
+    out += "</tr>\n";
+  }
+  out += "</table>\n";
 }
 
 std::string RecordMarkdown(const TCalcRecord &record) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "UCal.h"
 
@@ -61,9 +62,6 @@ struct TCalcRecord {
   TDirection Direction = TDirection::Distance;
   TKestrin Calc;                        // as the successful computation left it
   std::optional<TClassChoices> Choices; // empty: the class was given directly
-  // Without Choices: false when no class was picked at all (the window's
-  // combo box held a text of its own), so class Ⅰ applied by default.
-  bool ClassPicked = true;
   TGradeCheck Check; // distance only
   TRecordDate Date;
   // S and r as the record quotes them: the one given as given, the other as
@@ -92,5 +90,15 @@ void QuoteGivenSize(TCalcRecord &record, bool radius, const std::string &text);
 std::string GradeCheckNote(const TKestrin &calc, const TGradeCheck &check);
 
 std::string RecordMarkdown(const TCalcRecord &record);
+// "计算日期：…；计算程序：…": when and by what the record was made.
+std::string RecordByline(const TRecordDate &date);
+
+// The pieces both documents are written with, for other documents to share.
+// Tables are rows of cells, the first row the header.
+using TTableRows = std::vector<std::vector<std::string>>;
+std::string HtmlEscaped(const std::string &text);
+void HtmlTable(std::string &out, const TTableRows &rows);
+// Cells keep the table whole: "|" is escaped and line breaks become blanks.
+void MarkdownTable(std::string &out, const TTableRows &rows);
 // A whole HTML document in UTF-8: headings, paragraphs and bordered tables.
 std::string RecordHtml(const TCalcRecord &record);

@@ -31,24 +31,20 @@ TRecordCopy::TRecordCopy(QWidget *window, const TControls &controls)
 }
 
 // The three choices explain the class unless an item of the combo box was
-// picked that differs from them; a text of its own there picks none (class Ⅰ).
+// picked that differs from them.
 std::optional<TClassChoices> TRecordCopy::ClassChoices() const {
   const TClassChoices choices{F.rgOther->ItemIndex(), F.rgThree->ItemIndex(), F.rgQS->ItemIndex()};
-  if (PickedClass() != SourceClassFromChoices(choices.Other, choices.Three, choices.QS))
+  const int picked = F.cbbSourceType->findText(F.cbbSourceType->currentText(),
+                                               Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (picked != SourceClassFromChoices(choices.Other, choices.Three, choices.QS))
     return std::nullopt;
   return choices;
-}
-
-int TRecordCopy::PickedClass() const {
-  return F.cbbSourceType->findText(F.cbbSourceType->currentText(),
-                                   Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 
 void TRecordCopy::Keep(TDirection direction) {
   const QDate today = QDate::currentDate();
   FRecord = MakeRecord(*Calculator, direction, ClassChoices(),
                        {today.year(), today.month(), today.day()});
-  FRecord->ClassPicked = PickedClass() >= 0;
   // The window reads the radius box last, so the computation used r as
   // given there and the S derived from it.
   QuoteGivenSize(*FRecord, true, F.edR->text().toStdString());

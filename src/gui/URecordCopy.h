@@ -38,7 +38,6 @@ public:
 
 private:
   std::optional<TClassChoices> ClassChoices() const;
-  int PickedClass() const; // the combo box's item, -1 for a text of its own
   void ShowMenu(QLineEdit *box, const QPoint &position);
 
   TControls F;

@@ -3,6 +3,7 @@
 // every output format. A status of 0 or 1, never an exception, and output
 // that reads back in its format.
 #include "commands.h"
+#include "unitreport.h"
 
 #include <cstdio>
 #include <regex>
@@ -43,12 +44,20 @@ std::vector<ExtremeCase> ExtremeCases() {
   return cases;
 }
 
-std::string Contents(std::FILE *f) {
+// A scratch file named after the test: tmpfile() can collide between tests
+// run in parallel under Wine, whose names count up from one in each process.
+std::FILE *Scratch(const std::string &name) {
+  return std::fopen((name + ".scratch").c_str(), "w+b");
+}
+
+// What a scratch file holds; closes and removes it.
+std::string Contents(std::FILE *f, const std::string &name) {
   std::string text;
   std::rewind(f);
   for (int c; (c = std::fgetc(f)) != EOF;)
     text += static_cast<char>(c);
   std::fclose(f);
+  std::remove((name + ".scratch").c_str());
   return text;
 }
 
@@ -72,11 +81,12 @@ TEST_P(ExtremeTest, ExitsZeroOrOneWithOutputThatParses) {
   in.SourceClass = &texts[ColClass];
   (c.Direction == TDirection::Distance ? in.Qe : in.Distance) =
       &texts[c.Direction == TDirection::Distance ? ColQe : ColDistance];
-  std::FILE *out = std::tmpfile();
-  std::FILE *err = std::tmpfile();
+  std::FILE *out = Scratch(c.Name + "_out");
+  std::FILE *err = Scratch(c.Name + "_err");
   ASSERT_TRUE(out && err);
   const int status = RunSingleCase(c.Direction, in, std::nullopt, c.Format, out, err);
-  const std::string output = Contents(out), message = Contents(err);
+  const std::string output = Contents(out, c.Name + "_out"),
+                    message = Contents(err, c.Name + "_err");
   ASSERT_TRUE(status == ExitOk || status == ExitFailure) << status;
   EXPECT_EQ(status == ExitFailure, std::regex_match(message, std::regex("kestrin-cli: .+\n")))
       << message;
@@ -104,13 +114,36 @@ TEST_P(ExtremeTest, ExitsZeroOrOneWithOutputThatParses) {
 INSTANTIATE_TEST_SUITE_P(Commands, ExtremeTest, testing::ValuesIn(ExtremeCases()),
                          [](const auto &info) { return info.param.Name; });
 
+// The report's JSON of a unit whose area is the largest double parses too.
+TEST(Commands, ReportJsonAtTheLargestDouble) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  std::FILE *in = Scratch("ReportJsonAtTheLargestDouble_in");
+  ASSERT_TRUE(in);
+  std::fputs("unit,mode,area,cm,wind,class,qe\n"
+             "A,distance,1.7976931348623157e308,0.25,3.5,I,10\n"
+             "B,distance,100,0.25,3.5,I,10\n",
+             in);
+  std::rewind(in);
+  std::FILE *err = Scratch("ReportJsonAtTheLargestDouble_err");
+  ASSERT_TRUE(err);
+  TReportOptions options;
+  options.Unit = "unit";
+  options.Format = TReportFormat::Json;
+  std::string document;
+  EXPECT_EQ(RunReport(in, err, options, document), ExitFailure);
+  Contents(in, "ReportJsonAtTheLargestDouble_in");
+  Contents(err, "ReportJsonAtTheLargestDouble_err");
+  EXPECT_FALSE(nlohmann::json::parse(document, nullptr, false).is_discarded()) << document;
+}
+
 // Running out of memory (a long record, say) ends the tool with exit 2 and a
 // message, never an abort.
 TEST(Commands, OutOfMemoryIsExitTwoWithAMessage) {
-  std::FILE *err = std::tmpfile();
+  std::FILE *err = Scratch("OutOfMemory_err");
   ASSERT_TRUE(err);
   EXPECT_EQ(RunGuarded(err, []() -> int { throw std::bad_alloc(); }), ExitUsage);
-  EXPECT_EQ(Contents(err), "kestrin-cli: out of memory\n");
+  EXPECT_EQ(Contents(err, "OutOfMemory_err"), "kestrin-cli: out of memory\n");
 }
 
 } // namespace

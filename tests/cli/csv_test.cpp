@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -47,7 +48,9 @@ std::vector<Parsed> ReadAll(const std::string &bytes) {
   return out;
 }
 
-Parsed Ok(std::vector<std::string> fields) { return {std::move(fields), ""}; }
+Parsed Ok(std::vector<std::string> fields) {
+  return {std::move(fields), ""};
+}
 
 struct ReaderCase {
   const char *Name;
@@ -64,7 +67,12 @@ const ReaderCase ReaderCases[] = {
     {"no_final_newline", "a,b", {Ok({"a", "b"})}},
     {"crlf", "a,b\r\nc\r\n", {Ok({"a", "b"}), Ok({"c"})}},
     {"bom", "\xEF\xBB\xBFmode,qe\n", {Ok({"mode", "qe"})}},
-    {"bom_only_at_start", "a\n\xEF\xBB\xBF" "b\n", {Ok({"a"}), Ok({"\xEF\xBB\xBF" "b"})}},
+    {"gb18030_bom", std::string("\x84\x31\x95\x33mode,qe\n"), {Ok({"mode", "qe"})}},
+    {"bom_only_at_start",
+     "a\n\xEF\xBB\xBF"
+     "b\n",
+     {Ok({"a"}), Ok({"\xEF\xBB\xBF"
+                     "b"})}},
     {"blank_lines_skipped", "a\n\n\r\nb\n\n", {Ok({"a"}), Ok({"b"})}},
     {"empty_fields", ",\n,,x\n", {Ok({"", ""}), Ok({"", "", "x"})}},
     {"quoted_empty_is_a_record", "\"\"\n", {Ok({""})}},
@@ -83,10 +91,50 @@ const ReaderCase ReaderCases[] = {
 
 class ReaderTest : public testing::TestWithParam<ReaderCase> {};
 
-TEST_P(ReaderTest, Records) { EXPECT_EQ(ReadAll(GetParam().Input), GetParam().Expected); }
+TEST_P(ReaderTest, Records) {
+  EXPECT_EQ(ReadAll(GetParam().Input), GetParam().Expected);
+}
 
 INSTANTIATE_TEST_SUITE_P(Csv, ReaderTest, testing::ValuesIn(ReaderCases),
-                         [](const testing::TestParamInfo<ReaderCase> &info) { return info.param.Name; });
+                         [](const testing::TestParamInfo<ReaderCase> &info) {
+                           return info.param.Name;
+                         });
+
+// The line each record starts on, and the byte-order mark seen.
+TEST(CsvReader, LinesAndMarks) {
+  const std::tuple<const char *, std::string, std::vector<std::size_t>, TByteOrderMark> cases[] = {
+      {"lf", "a\nb\n", {1, 2}, TByteOrderMark::None},
+      {"crlf_and_blank_lines", "a\r\n\r\n\r\nb\r\n", {1, 4}, TByteOrderMark::None},
+      {"cr", "a\rb\r\rc", {1, 2, 4}, TByteOrderMark::None},
+      {"breaks_in_quotes", "\"1\r\n2\n3\",x\ny\n", {1, 4}, TByteOrderMark::None},
+      {"utf8_bom",
+       "\xEF\xBB\xBF"
+       "a\nb\n",
+       {1, 2},
+       TByteOrderMark::Utf8},
+      {"gb18030_bom",
+       "\x84\x31\x95\x33"
+       "a\n",
+       {1},
+       TByteOrderMark::Gb18030},
+      {"utf16_kept",
+       "\xFF\xFE"
+       "a",
+       {1},
+       TByteOrderMark::Utf16},
+  };
+  for (const auto &[name, input, lines, mark] : cases) {
+    std::FILE *f = FileWith(input);
+    CsvReader reader(f);
+    CsvRecord record;
+    std::vector<std::size_t> got;
+    while (reader.Next(record))
+      got.push_back(reader.Line());
+    EXPECT_EQ(got, lines) << name;
+    EXPECT_EQ(reader.Mark(), mark) << name;
+    std::fclose(f);
+  }
+}
 
 // A CRLF or a quoted field split across two refills of the reader's
 // buffer must read as if it were not: the split is placed at every

@@ -57,6 +57,10 @@ struct DecodeCase {
   TEncoding Encoding;
   std::vector<std::vector<std::string>> Records;
   std::vector<std::vector<std::string>> Expected; // the fields, then the problem
+  // Every record weighed before the first is decoded, as the batch tool
+  // looks ahead; or a byte-order mark given.
+  bool LookAhead = false;
+  TByteOrderMark Mark = TByteOrderMark::None;
 };
 
 const std::string Jiaolu = "\xE7\x84\xA6\xE7\x82\x89"; // 焦炉 in UTF-8
@@ -64,6 +68,15 @@ const std::string JiaoluGbk = "\xBD\xB9\xC2\xAF";      // 焦炉 in GB18030
 const std::string Mao = "\xE8\x8C\x85";                // 茅, GB18030 C3 A9
 const std::string NotGb = "field 2 is not GB18030 text";
 const std::string NotUtf8 = "field 2 is not UTF-8 text";
+const std::string GbNotUtf8 =
+    NotUtf8 + " (it reads as GB18030, the file as a whole as UTF-8; --encoding says which)";
+const std::string Utf8NotGb =
+    NotGb + " (it reads as UTF-8, the file as a whole as GB18030; --encoding says which)";
+const std::string Yi = "\xE4\xB8\x80";    // 一
+const std::string YiGbk = "\xD2\xBB";     // 一 in GBK: also UTF-8 (U+04BB)
+const std::string ErGbk = "\xB6\xFE";     // 二 in GBK
+const std::string Zhong = "\xE4\xB8\xAD"; // 中: in GB18030 a pair and a lone lead byte
+const std::string Er = "\xE4\xBA\x8C";    // 二
 
 const DecodeCase DecodeCases[] = {
     {"AsciiUntouched", TEncoding::Auto, {{"mode", "qe"}}, {{"mode", "qe", ""}}},
@@ -78,18 +91,50 @@ const DecodeCase DecodeCases[] = {
      TEncoding::Auto,
      {{"a", "\x95\x32\x82\x36"}},
      {{"a", "\xF0\xA0\x80\x80", ""}}},
-    {"InvalidByte", TEncoding::Auto, {{"a", "\xFF"}}, {{"a", "\xFF", NotGb}}},
+    // Text in neither encoding is no evidence: UTF-8 is assumed.
+    {"InvalidByte", TEncoding::Auto, {{"a", "\xFF"}}, {{"a", "\xFF", NotUtf8}}},
     {"LeadByteAtEnd",
      TEncoding::Auto,
      {{"a", JiaoluGbk + "\xBD"}},
-     {{"a", JiaoluGbk + "\xBD", NotGb}}},
-    {"SaidUtf8", TEncoding::Utf8, {{"a", JiaoluGbk}}, {{"a", JiaoluGbk, NotUtf8}}},
+     {{"a", JiaoluGbk + "\xBD", NotUtf8}}},
+    {"SaidUtf8",
+     TEncoding::Utf8,
+     {{"a", JiaoluGbk}},
+     {{"a", JiaoluGbk, NotUtf8 + " (it reads as GB18030)"}}},
+    {"SaidGb18030Utf8Text",
+     TEncoding::Gb18030,
+     {{"a", Zhong}},
+     {{"a", Zhong, NotGb + " (it reads as UTF-8)"}}},
     {"SaidGb18030", TEncoding::Gb18030, {{"a", "\xC3\xA9"}}, {{"a", Mao, ""}}},
     // The first record that is not ASCII decides for the rest of the file.
     {"DecidedUtf8",
      TEncoding::Auto,
      {{"a", "b"}, {"a", Jiaolu}, {"a", JiaoluGbk}},
-     {{"a", "b", ""}, {"a", Jiaolu, ""}, {"a", JiaoluGbk, NotUtf8}}},
+     {{"a", "b", ""}, {"a", Jiaolu, ""}, {"a", JiaoluGbk, GbNotUtf8}}},
+    // A GBK "一" alone reads as UTF-8 too; the records ahead show it is GBK.
+    {"GbkFirstLabelAlsoUtf8",
+     TEncoding::Auto,
+     {{"a", "b"}, {YiGbk, "x"}, {ErGbk, "y"}},
+     {{"a", "b", ""}, {Yi, "x", ""}, {Er, "y", ""}},
+     true},
+    // A stray byte in the first non-ASCII record does not make a UTF-8 file GB18030.
+    {"Utf8StrayByte",
+     TEncoding::Auto,
+     {{"a", "b"}, {"a", Jiaolu + "\xFF"}, {"a", Jiaolu}},
+     {{"a", "b", ""}, {"a", Jiaolu + "\xFF", NotUtf8}, {"a", Jiaolu, ""}},
+     true},
+    // UTF-8 text after the file was read as GB18030 fails its row.
+    {"Utf8AfterGb18030",
+     TEncoding::Auto,
+     {{"a", JiaoluGbk}, {"a", Zhong}},
+     {{"a", Jiaolu, ""}, {"a", Zhong, Utf8NotGb}}},
+    {"GbMark", TEncoding::Auto, {{YiGbk, "x"}}, {{Yi, "x", ""}}, false, TByteOrderMark::Gb18030},
+    {"Utf8Mark",
+     TEncoding::Auto,
+     {{"a", JiaoluGbk}},
+     {{"a", JiaoluGbk, NotUtf8 + " (it reads as GB18030)"}},
+     false,
+     TByteOrderMark::Utf8},
     {"DecidedGb18030",
      TEncoding::Auto,
      {{"a", JiaoluGbk}, {"a", "\xC3\xA9"}},
@@ -103,14 +148,20 @@ TEST_P(DecodeTest, Records) {
   if (std::string(GetParam().Name).rfind("FourByte", 0) == 0 && !Gb18030FourByteForms())
     GTEST_SKIP() << "this system (Wine) has no GB18030 code page, only GBK";
   TRecordDecoder decoder(GetParam().Encoding);
-  std::vector<std::vector<std::string>> got;
+  decoder.UseMark(GetParam().Mark);
+  std::vector<CsvRecord> records;
   for (const std::vector<std::string> &fields : GetParam().Records) {
-    CsvRecord record;
+    CsvRecord &record = records.emplace_back();
     for (const std::string &field : fields) {
       record.starts.push_back(static_cast<std::uint32_t>(record.text.size()));
       record.text += field;
     }
     record.count = fields.size();
+    if (GetParam().LookAhead)
+      decoder.Weigh(record);
+  }
+  std::vector<std::vector<std::string>> got;
+  for (CsvRecord &record : records) {
     decoder.Decode(record);
     std::vector<std::string> row;
     for (std::size_t i = 0; i < record.count; ++i)
@@ -139,6 +190,13 @@ const KeyCase KeyCases[] = {
     {"Empty", "", ""},
     {"BlanksOnly", " \t ", ""},
     {"OtherBytesKept", "Z[\xE8\x8C\x85]@", "z[\xE8\x8C\x85]@"},
+    {"FullWidthAndNoBreakBlanks", "\xE3\x80\x80 \xE9\x9D\xA2\xE7\xA7\xAF\xC2\xA0\xE3\x80\x80",
+     "\xE9\x9D\xA2\xE7\xA7\xAF"}, // 面积
+    {"InnerFullWidthKept",
+     "a\xE3\x80\x80"
+     "b",
+     "a\xE3\x80\x80"
+     "b"},
 };
 
 class KeyTest : public testing::TestWithParam<KeyCase> {};

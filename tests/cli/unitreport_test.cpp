@@ -1,0 +1,169 @@
+// The per-unit roll-up: the largest graded distance of a unit's pollutants,
+// raised one grade when two or more share it; a failed row leaves the unit
+// undetermined. Also the next grade and L's fixed decimals.
+#include "unitreport.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+struct RollUpCase {
+  const char *Name;
+  std::vector<const char *> L; // one pollutant each, graded by SetDistance; "fail" for a failed row
+  bool Raise;
+  bool Determined;
+  const char *Distance;
+  std::size_t AtLargest;
+};
+
+const RollUpCase RollUpCases[] = {
+    {"AllAt50", {"30", "49.9", "12"}, true, true, "100", 3},
+    {"Mixed200_100_50", {"150.5", "100", "30"}, true, true, "200", 1},
+    {"TwoAt100", {"100", "30", "50"}, true, true, "200", 2},
+    {"TwoAt1000", {"1000", "1000"}, true, true, "1200", 2},
+    {"TwoAt2000", {"2000", "300", "2000"}, true, true, "2200", 2},
+    {"TwoAt900", {"800.1", "900"}, true, true, "1000", 2},
+    {"One", {"400"}, true, true, "400", 1},
+    {"NoRaise", {"30", "30", "30"}, false, true, "50", 3},
+    {"FailedRow", {"200", "fail", "30"}, true, false, "0", 0},
+};
+
+class RollUpTest : public testing::TestWithParam<RollUpCase> {
+protected:
+  void SetUp() override {
+    InitNumericEnvironment();
+    DecimalMark = '.';
+  }
+};
+
+TEST_P(RollUpTest, UnitDistance) {
+  const RollUpCase &c = GetParam();
+  std::vector<TReportRow> rows;
+  // A second unit around the first keeps the grouping honest.
+  rows.push_back({1, "other", "x", {}, {}, {}});
+  rows.back().Calc.SetDistance("1200");
+  for (const char *L : c.L) {
+    TReportRow row{rows.size() + 1, "unit", "p" + std::to_string(rows.size()), {}, {}, {}};
+    if (std::string(L) == "fail")
+      row.Error = "Floating point overflow";
+    else
+      row.Calc.SetDistance(L);
+    rows.push_back(row);
+  }
+  const std::vector<TUnitConclusion> units = RollUp(rows, c.Raise);
+  ASSERT_EQ(units.size(), 2u);
+  EXPECT_EQ(units[0].Unit, "other");
+  EXPECT_EQ(ValueToText(units[0].Distance), "1200");
+  const TUnitConclusion &unit = units[1];
+  EXPECT_EQ(unit.Rows.size(), c.L.size());
+  EXPECT_EQ(unit.Determined, c.Determined);
+  EXPECT_EQ(ValueToText(unit.Distance), c.Distance);
+  EXPECT_EQ(unit.Deciding.size(), c.AtLargest);
+  EXPECT_EQ(unit.Raised, c.Raise && c.AtLargest >= 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(UnitReport, RollUpTest, testing::ValuesIn(RollUpCases),
+                         [](const auto &info) { return std::string(info.param.Name); });
+
+TEST(UnitReport, NextGrade) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  const std::pair<double, const char *> cases[] = {
+      {50, "100"}, {100, "200"}, {900, "1000"}, {1000, "1200"}, {2000, "2200"}, {129400, "129600"}};
+  for (const auto &[graded, next] : cases)
+    EXPECT_EQ(ValueToText(NextGrade(graded)), next) << graded;
+}
+
+TEST(UnitReport, FixedText) {
+  const std::tuple<double, int, const char *> cases[] = {
+      {988.084391971187, 2, "988.08"},
+      {13.099216742119, 0, "13"},
+      {2.675, 2, "2.67"}, // the double lies just below 2.675
+      {129347.098449617, 3, "129347.098"},
+      {0.5, 2, "0.50"}};
+  for (const auto &[value, digits, text] : cases)
+    EXPECT_EQ(FixedText(value, digits), text) << value;
+}
+
+// The plant as an engineer's spreadsheet saves it (GBK, CRLF, Chinese
+// header names, class spellings "Ⅱ类" and "2", a blank row below): the JSON
+// report parsed back, its rows and the roll-up of each unit.
+TEST(UnitReport, PlantJson) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  std::FILE *in = std::fopen(KESTRIN_GOLDEN "/plant-gbk.csv", "rb");
+  ASSERT_NE(in, nullptr);
+  std::FILE *err = std::tmpfile();
+  TReportOptions options;
+  options.Unit = "单元";
+  options.Pollutant = "污染物";
+  options.Format = TReportFormat::Json;
+  std::string document;
+  EXPECT_EQ(RunReport(in, err, options, document), ExitOk);
+  std::fclose(in);
+  std::fclose(err);
+  const nlohmann::json report = nlohmann::json::parse(document);
+  ASSERT_EQ(report["rows"].size(), 9u);
+  EXPECT_EQ(report["rows"][0]["line"], 2);
+  EXPECT_EQ(report["rows"][0]["unit"], "一车间");
+  EXPECT_EQ(report["rows"][1]["pollutant"], "二甲苯");
+  EXPECT_EQ(report["rows"][1]["class"], "II"); // spelt "2"
+  EXPECT_EQ(report["rows"][6]["distance"], 259.518521721884);
+  const struct {
+    const char *Unit;
+    int Largest, AtLargest, Distance;
+    bool Raised;
+  } units[] = {
+      {"一车间", 50, 3, 100, true}, {"二车间", 200, 1, 200, false}, {"三车间", 300, 2, 400, true}};
+  ASSERT_EQ(report["units"].size(), 3u);
+  for (std::size_t u = 0; u < 3; ++u) {
+    const nlohmann::json &unit = report["units"][u];
+    EXPECT_EQ(unit["unit"], units[u].Unit);
+    EXPECT_EQ(unit["determined"], true);
+    EXPECT_EQ(unit["largest_graded"], units[u].Largest) << u;
+    EXPECT_EQ(unit["at_largest"], units[u].AtLargest) << u;
+    EXPECT_EQ(unit["distance"], units[u].Distance) << u;
+    EXPECT_EQ(unit["raised"], units[u].Raised) << u;
+  }
+}
+
+// The HTML that word processors open: UTF-8 declared, bordered tables, the
+// formula's sub- and superscripts, a figure per unit, the rule stated.
+TEST(UnitReport, HtmlForWordProcessors) {
+  InitNumericEnvironment();
+  DecimalMark = '.';
+  std::vector<TReportRow> rows(2);
+  for (TReportRow &row : rows) {
+    row.Unit = "车间<A>";
+    row.Pollutant = "甲苯";
+    row.Calc.SetArea("100");
+    row.Calc.SetCm("0.25");
+    row.Calc.SetWindSpeed("3.5");
+    row.Calc.SetQe("10");
+    row.Calc.CalcDistance();
+  }
+  rows[1].Error = "Floating point overflow";
+  // At a grade step the graded distance allows a little less than Qe: noted.
+  rows[0].Calc.SetArea("5000");
+  rows[0].Calc.SetCm("2");
+  rows[0].Calc.SetWindSpeed("1.5");
+  rows[0].Calc.SetQe("277.372");
+  rows[0].Calc.CalcDistance();
+  rows[0].Check = CheckGradedDistance(rows[0].Calc);
+  TReportOptions options;
+  options.Raise = false;
+  const std::string html = ReportHtml(rows, options);
+  for (const char *part :
+       {"<meta charset=\"utf-8\">", "<table border=\"1\"", "L<sup>C</sup>", "Q<sub>c</sub>",
+        "src=\"data:image/svg+xml;base64,", "车间&lt;A&gt;", "本表未按",
+        "第 0 行（车间&lt;A&gt; · 甲苯）计算失败：Floating point overflow", "未确定",
+        "277.371801366629 kg/h，小于 Qe = 277.372 kg/h", "可能应取下一级差 2600 m"})
+    EXPECT_NE(html.find(part), std::string::npos) << part;
+}
+
+} // namespace
