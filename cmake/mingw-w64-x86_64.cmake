@@ -12,6 +12,16 @@ set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
 set(CMAKE_RC_COMPILER ${triplet}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
+# The static Qt for Windows and its libjpeg (scripts/build-qt-windows): one
+# more root to search, also in the compiler checks' own projects.
+set(KESTRIN_QT_WINDOWS "" CACHE PATH "Qt 6 and libjpeg built for Windows (scripts/build-qt-windows)")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KESTRIN_QT_WINDOWS)
+if(KESTRIN_QT_WINDOWS)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${KESTRIN_QT_WINDOWS})
+  # Qt's code generators (moc, rcc, uic) are the build machine's, of the same version.
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -31,8 +31,13 @@ QString ShowInvisible(const QString &text);
 // after the numeric environment has been reset.
 void ReportError(const Exception &failure);
 
-// Runs an event handler; a failure ends it there and is reported.
+// Runs an event handler in the program's numeric environment; a failure
+// ends it there and is reported. The environment is set on entry because
+// code outside the program (on Windows a system DLL loaded by a dialog or a
+// driver) may leave the x87 unit at 53-bit precision, which would change
+// last digits.
 template <typename Handler> void Guarded(Handler &&handler) {
+  InitNumericEnvironment();
   CatchFailure(handler, ReportError);
 }
 

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QLibraryInfo>
 #include <QPointer>
 #include <QScreen>
 #include <QStyleFactory>
@@ -14,6 +13,7 @@
 
 #include "UAuthor.h"
 #include "UCal.h"
+#include "desktop.h"
 #include "report.h"
 
 void RegisterFontSubstitutes() {
@@ -26,12 +26,13 @@ void RegisterFontSubstitutes() {
 void SetUpApplication() {
   RegisterFontSubstitutes();
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+  WatchSettingsChanges();
   if (QCoreApplication::instance()->findChild<QTranslator *>(QStringLiteral("qtbase_zh_CN")))
     return;
   auto *translator = new QTranslator(QCoreApplication::instance());
   translator->setObjectName(QStringLiteral("qtbase_zh_CN"));
-  if (translator->load(QStringLiteral("qtbase_zh_CN"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  // Compiled in, so that no system needs Qt's translations installed.
+  if (translator->load(QStringLiteral(":/i18n/qtbase_zh_CN.qm")))
     QCoreApplication::installTranslator(translator);
 }
 

@@ -518,6 +518,17 @@ private slots:
     QCOMPARE(Box("edN")->text(), QStringLiteral("23"));
   }
 
+  // Code outside the program (on Windows a system DLL) may leave the x87
+  // unit at 53-bit precision: a click still computes with 64 bits (with 53,
+  // this L ends in ...642).
+  void computeAfterForeignPrecision() {
+    Box("edQe")->setText(QStringLiteral("123.456"));
+    const unsigned short double53 = 0x027F;
+    asm volatile("fldcw %0" : : "m"(double53));
+    QTest::mouseClick(Find<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(Box("edL")->text(), QStringLiteral("4410.53896111641"));
+  }
+
   void failingCompute_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("box");

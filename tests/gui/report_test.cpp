@@ -300,8 +300,8 @@ private slots:
     QCOMPARE(seen.Modality, Qt::ApplicationModal);
     const QStringList lines = seen.Text.split(u'\n');
     QCOMPARE(lines.size(), 2);
-    const QRegularExpression first(QStringLiteral("^Exception %1 in module report_test at 0x[0-9a-f]+\\.$")
-                                       .arg(className));
+    const QRegularExpression first(
+        QStringLiteral("^Exception %1 in module report_test(\\.exe)? at 0x[0-9a-f]+\\.$").arg(className));
     QVERIFY2(first.match(lines[0]).hasMatch(), qPrintable(lines[0]));
     QCOMPARE(lines[1], secondLine);
   }

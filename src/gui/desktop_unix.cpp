@@ -1,0 +1,4 @@
+#include "desktop.h"
+
+// Qt itself tells the windows of a locale change here.
+void WatchSettingsChanges() {}
