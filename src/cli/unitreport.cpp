@@ -392,33 +392,13 @@ std::vector<TBlock> Blocks(const std::vector<TReportRow> &rows, const TReportOpt
   return blocks;
 }
 
+// A row as the batch tool's JSON writes its case, and where the row stands.
 Json RowJson(const TReportRow &row) {
-  const TKestrin &k = row.Calc;
   Json j;
   j["line"] = row.Line;
   j["unit"] = row.Unit;
   j["pollutant"] = row.Pollutant;
-  j["area"] = JsonNumber(k.Area());
-  j["radius"] = JsonNumber(k.Radius());
-  j["cm"] = JsonNumber(k.Cm());
-  j["wind"] = JsonNumber(k.WindSpeed());
-  j["class"] = SourceClassName(k.SourceClass());
-  j["qe"] = JsonNumber(k.Qe());
-  j["distance"] = JsonNumber(k.Distance());
-  j["graded"] = JsonNumber(k.GradedDistance());
-  j["a"] = JsonNumber(k.A());
-  j["b"] = JsonNumber(k.B());
-  j["c"] = JsonNumber(k.C());
-  j["d"] = JsonNumber(k.D());
-  j["distance_band"] = k.DistanceBand();
-  j["wind_band"] = k.WindBand();
-  j["wind_flag"] = k.WindFlag();
-  j["iterations"] = k.Iterations();
-  const bool failed = !row.Error.empty();
-  j["graded_qe"] = !failed && row.Check.Done ? JsonNumber(row.Check.AllowedQe) : Json(nullptr);
-  const std::string note = failed ? std::string() : GradeCheckNote(k, row.Check);
-  j["note"] = note.empty() ? Json(nullptr) : Json(note);
-  j["error"] = failed ? Json(row.Error) : Json(nullptr);
+  j.update(CaseJsonObject(TCase{row.Direction, row.Calc, row.Error}));
   return j;
 }
 
@@ -578,6 +558,7 @@ int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std:
     r.Unit = row.Kept[0];
     r.Pollutant =
         options.Pollutant.empty() ? "第 " + std::to_string(row.Line) + " 行" : row.Kept[1];
+    r.Direction = row.Case.Direction;
     r.Calc = row.Case.Calc;
     r.Error = row.Problem.empty() ? row.Case.Error : row.Problem;
     if (r.Error.empty() && row.Case.Direction != TDirection::Distance)

@@ -17,6 +17,7 @@ struct TReportRow {
   TKestrin Calc;     // as the computation left it
   std::string Error; // empty when the row succeeded
   TGradeCheck Check; // the graded distance against Qe, when it succeeded
+  TDirection Direction = TDirection::Distance; // the row's mode
 };
 
 // One unit's conclusion. A unit with a failed row has none: its largest
