@@ -12,14 +12,6 @@
 namespace {
 
 // The report as a document: the HTML and the Markdown walk the same blocks.
-struct TBlock {
-  enum Kind { Heading, Paragraph, Formula, Table, Figure } Kind;
-  std::string Text; // Markdown form; for a Figure its caption
-  std::string Html; // Formula in HTML; Figure as SVG (HTML only)
-  TTableRows Rows;
-  double Height = 0; // Figure, in pixels; its width is FigureWidth
-};
-
 const char *const ClassNames[] = {"Ⅰ", "Ⅱ", "Ⅲ"};
 const char *const Dash = "—";
 
@@ -361,6 +353,14 @@ std::string FigureCaption(const TUnitConclusion &unit) {
          "。";
 }
 
+// A figure as a picture of its own, then its caption: word processors show
+// an <img>, not inline <svg>.
+std::string FigureHtml(const std::string &svg, double height, const std::string &caption) {
+  return "<p><img width=\"" + Coordinate(FigureWidth) + "\" height=\"" + Coordinate(height) +
+         "\" alt=\"" + HtmlEscaped(caption) + "\" src=\"data:image/svg+xml;base64," + Base64(svg) +
+         "\"></p>\n<p>" + HtmlEscaped(caption) + "</p>\n";
+}
+
 std::vector<TBlock> Blocks(const std::vector<TReportRow> &rows, const TReportOptions &options,
                            bool figures) {
   const std::vector<TUnitConclusion> units = RollUp(rows, options.Raise);
@@ -379,9 +379,12 @@ std::vector<TBlock> Blocks(const std::vector<TReportRow> &rows, const TReportOpt
     for (std::size_t u = 0; u < units.size(); ++u) {
       const TUnitConclusion &unit = units[u];
       double height = 0;
-      std::string svg = UnitFigure(unit, rows, "unit" + std::to_string(u + 1), height);
+      const std::string svg = UnitFigure(unit, rows, "unit" + std::to_string(u + 1), height);
       if (!svg.empty())
-        blocks.push_back({TBlock::Figure, FigureCaption(unit), std::move(svg), {}, height});
+        blocks.push_back({TBlock::Figure,
+                          FigureCaption(unit),
+                          FigureHtml(svg, height, FigureCaption(unit)),
+                          {}});
     }
   const std::vector<std::string> notes = Notes(rows);
   if (!notes.empty()) {
@@ -463,62 +466,16 @@ std::string FixedText(double value, int digits) {
 }
 
 std::string ReportMarkdown(const std::vector<TReportRow> &rows, const TReportOptions &options) {
-  std::string out;
-  bool first = true;
-  for (const TBlock &b : Blocks(rows, options, false)) {
-    if (!first)
-      out += "\n";
-    switch (b.Kind) {
-    case TBlock::Heading:
-      out += (first ? "# " : "## ") + b.Text + "\n";
-      break;
-    case TBlock::Paragraph:
-    case TBlock::Figure:
-      out += b.Text + "\n";
-      break;
-    case TBlock::Formula:
-      out += "    " + b.Text + "\n";
-      break;
-    case TBlock::Table:
-      MarkdownTable(out, b.Rows);
-      break;
-    }
-    first = false;
-  }
-  return out;
+  return BlocksMarkdown(Blocks(rows, options, false));
 }
 
 std::string ReportHtml(const std::vector<TReportRow> &rows, const TReportOptions &options) {
   // Word and WPS take the borders from the table's own attributes and from
   // the cells' style; both are given.
-  std::string out = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
-                    "<title>卫生防护距离计算</title>\n<style>table{border-collapse:collapse}"
-                    "th,td{border:1px solid #000;padding:2px 6px}</style></head>\n<body>\n";
-  bool first = true;
-  for (const TBlock &b : Blocks(rows, options, true)) {
-    switch (b.Kind) {
-    case TBlock::Heading:
-      out += (first ? "<h1>" : "<h2>") + HtmlEscaped(b.Text) + (first ? "</h1>\n" : "</h2>\n");
-      break;
-    case TBlock::Paragraph:
-      out += "<p>" + HtmlEscaped(b.Text) + "</p>\n";
-      break;
-    case TBlock::Formula:
-      out += "<p>" + b.Html + "</p>\n";
-      break;
-    case TBlock::Table:
-      HtmlTable(out, b.Rows);
-      break;
-    case TBlock::Figure:
-      // As a picture of its own: word processors show an <img>, not inline <svg>.
-      out += "<p><img width=\"" + Coordinate(FigureWidth) + "\" height=\"" + Coordinate(b.Height) +
-             "\" alt=\"" + HtmlEscaped(b.Text) + "\" src=\"data:image/svg+xml;base64," +
-             Base64(b.Html) + "\"></p>\n<p>" + HtmlEscaped(b.Text) + "</p>\n";
-      break;
-    }
-    first = false;
-  }
-  return out + "</body>\n</html>\n";
+  return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+         "<title>卫生防护距离计算</title>\n<style>table{border-collapse:collapse}"
+         "th,td{border:1px solid #000;padding:2px 6px}</style></head>\n<body>\n" +
+         BlocksHtml(Blocks(rows, options, true)) + "</body>\n</html>\n";
 }
 
 std::string ReportJson(const std::vector<TReportRow> &rows, const TReportOptions &options) {

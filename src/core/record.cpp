@@ -9,15 +9,6 @@
 
 namespace {
 
-// The record as a document: both renderings walk the same blocks, so the
-// Markdown and the HTML always say the same.
-struct TBlock {
-  enum Kind { Heading, Paragraph, Formula, Table } Kind;
-  std::string Text;                           // Heading, Paragraph, Formula (Markdown form)
-  std::string Html;                           // Formula in HTML
-  std::vector<std::vector<std::string>> Rows; // Table: the first row is the header
-};
-
 const char *const ClassNames[] = {"Ⅰ", "Ⅱ", "Ⅲ"};
 const char *const WindBandRanges[] = {"V < 2 m/s", "2 ≤ V ≤ 4 m/s", "V > 4 m/s"};
 const char *const WindFlagRanges[] = {"V < 2 m/s", "V ≥ 2 m/s"};
@@ -94,8 +85,8 @@ std::vector<std::vector<std::string>> ResultRows(const TCalcRecord &r) {
   const TKestrin &k = r.Calc;
   std::vector<std::vector<std::string>> rows = {{"项目", "数值", "单位"}};
   if (r.Direction == TDirection::Emission) {
-    rows.push_back(
-        {"L = " + ValueToText(k.Distance()) + " m 处允许的无组织排放强度 Qe", ValueToText(k.Qe()), "kg/h"});
+    rows.push_back({"L = " + ValueToText(k.Distance()) + " m 处允许的无组织排放强度 Qe",
+                    ValueToText(k.Qe()), "kg/h"});
     rows.push_back({"卫生防护距离(级差确定值) L", ValueToText(k.GradedDistance()), "m"});
     return rows;
   }
@@ -189,8 +180,8 @@ std::string GradeCheckNote(const TKestrin &calc, const TGradeCheck &check) {
     return "注意：级差确定值 " + graded + " m 处允许的排放强度无法计算（" + check.Message + "）。";
   if (check.Holds)
     return {};
-  return "注意：级差确定值 " + graded + " m 处模型允许的排放强度为 " + ValueToText(check.AllowedQe) +
-         " kg/h，小于 Qe = " + ValueToText(calc.Qe()) +
+  return "注意：级差确定值 " + graded + " m 处模型允许的排放强度为 " +
+         ValueToText(check.AllowedQe) + " kg/h，小于 Qe = " + ValueToText(calc.Qe()) +
          " kg/h，即级差确定值不能满足 Qe；可能应取下一级差 " + ValueToText(check.NextStep) + " m。";
 }
 
@@ -279,10 +270,10 @@ void HtmlTable(std::string &out, const std::vector<std::vector<std::string>> &ro
   out += "</table>\n";
 }
 
-std::string RecordMarkdown(const TCalcRecord &record) {
+std::string BlocksMarkdown(const std::vector<TBlock> &blocks) {
   std::string out;
   bool first = true;
-  for (const TBlock &b : Blocks(record)) {
+  for (const TBlock &b : blocks) {
     if (!first)
       out += "\n";
     switch (b.Kind) {
@@ -290,6 +281,7 @@ std::string RecordMarkdown(const TCalcRecord &record) {
       out += (first ? "# " : "## ") + b.Text + "\n";
       break;
     case TBlock::Paragraph:
+    case TBlock::Figure:
       out += b.Text + "\n";
       break;
     case TBlock::Formula:
@@ -304,11 +296,10 @@ std::string RecordMarkdown(const TCalcRecord &record) {
   return out;
 }
 
-std::string RecordHtml(const TCalcRecord &record) {
-  std::string out = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
-                    "<title>卫生防护距离计算书</title></head>\n<body>\n";
+std::string BlocksHtml(const std::vector<TBlock> &blocks) {
+  std::string out;
   bool first = true;
-  for (const TBlock &b : Blocks(record)) {
+  for (const TBlock &b : blocks) {
     switch (b.Kind) {
     case TBlock::Heading:
       out += (first ? "<h1>" : "<h2>") + HtmlEscaped(b.Text) + (first ? "</h1>\n" : "</h2>\n");
@@ -319,11 +310,24 @@ std::string RecordHtml(const TCalcRecord &record) {
     case TBlock::Formula:
       out += "<p>" + b.Html + "</p>\n";
       break;
+    case TBlock::Figure:
+      out += b.Html;
+      break;
     case TBlock::Table:
       HtmlTable(out, b.Rows);
       break;
     }
     first = false;
   }
-  return out + "</body>\n</html>\n";
+  return out;
+}
+
+std::string RecordMarkdown(const TCalcRecord &record) {
+  return BlocksMarkdown(Blocks(record));
+}
+
+std::string RecordHtml(const TCalcRecord &record) {
+  return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+         "<title>卫生防护距离计算书</title></head>\n<body>\n" +
+         BlocksHtml(Blocks(record)) + "</body>\n</html>\n";
 }

@@ -62,7 +62,7 @@ struct TCalcRecord {
   TDirection Direction = TDirection::Distance;
   TKestrin Calc;                        // as the successful computation left it
   std::optional<TClassChoices> Choices; // empty: the class was given directly
-  TGradeCheck Check; // distance only
+  TGradeCheck Check;                    // distance only
   TRecordDate Date;
   // S and r as the record quotes them: the one given as given, the other as
   // derived from it. The window computes with the S derived from its radius
@@ -96,6 +96,21 @@ std::string RecordByline(const TRecordDate &date);
 // The pieces both documents are written with, for other documents to share.
 // Tables are rows of cells, the first row the header.
 using TTableRows = std::vector<std::vector<std::string>>;
+
+// A document as a list of blocks: its Markdown and its HTML walk the same
+// blocks, so they always say the same.
+struct TBlock {
+  enum Kind { Heading, Paragraph, Formula, Table, Figure } Kind;
+  std::string Text; // Markdown form; a Figure's caption
+  std::string Html; // Formula and Figure in HTML (a Figure is HTML only)
+  TTableRows Rows;  // Table
+};
+// Markdown: the first heading "# ", the others "## ", a blank line between
+// blocks, a formula indented as code.
+std::string BlocksMarkdown(const std::vector<TBlock> &blocks);
+// The elements of an HTML body: the first heading <h1>, the others <h2>;
+// a figure's HTML as it stands.
+std::string BlocksHtml(const std::vector<TBlock> &blocks);
 std::string HtmlEscaped(const std::string &text);
 void HtmlTable(std::string &out, const TTableRows &rows);
 // Cells keep the table whole: "|" is escaped and line breaks become blanks.
