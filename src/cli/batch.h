@@ -1,5 +1,4 @@
-// The batch command: one calculation per CSV row, streamed; and the rows of
-// a batch file as the report reads them.
+// The batch command: one calculation per CSV row, streamed.
 #pragma once
 
 #include <array>
@@ -10,69 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "csv.h"
-#include "encoding.h"
-#include "header.h"
-#include "result.h"
+#include "rows.h"
 
 // batch --format: a CSV row, a JSON line or a record (计算书) per input row.
 enum class TBatchFormat { Csv, Json, Record };
 
-struct BatchOptions {
-  // Input columns copied unchanged, in this order, to the front of every
-  // output row; any other column the tool does not know is an error.
-  std::vector<std::string> Keep;
-  TEncoding Encoding = TEncoding::Auto;
+struct BatchOptions : TSheetOptions {
   bool Bom = false; // start the output with a UTF-8 byte-order mark
   TBatchFormat Format = TBatchFormat::Csv;
-};
-
-// The cells of one row as the setters take them, reused from row to row.
-using TRowCells = std::array<std::string, InputCount>;
-
-// One input row, computed.
-struct TBatchRow {
-  std::size_t Line = 0;                    // where it starts in the input
-  std::vector<std::string> Kept;           // the --keep cells ("" where not text)
-  std::string Problem;                     // why it could not be computed at all
-  TCase Case;                              // when there was no Problem
-  bool HasRadius = false, HasArea = false; // the size as the row gave it
-  std::string Radius, Area;
-};
-
-// The rows of a CSV input after its header, computed one by one. Rows whose
-// cells are all empty (what spreadsheet programs write below the data) are
-// skipped and counted. The encoding is decided on the header and the rows
-// already at hand (a bounded look-ahead that never waits for input).
-class TBatchInput {
-public:
-  // beforeWait runs before each read that may wait for input.
-  TBatchInput(std::FILE *in, const BatchOptions &options, std::function<void()> beforeWait);
-
-  // Reads the header; false with Problem() when the input cannot be used.
-  bool Open();
-  const CsvRecord &Header() const { return FHeader; }
-  const Layout &Columns() const { return FLayout; }
-
-  // The next row that is not blank; false at the end of the input, or
-  // where it stopped (Problem() then says why).
-  bool Next(TBatchRow &row);
-  const std::string &Problem() const { return FProblem; }
-  // "kestrin-cli: skipped 2 empty rows" on `err`, when there were any.
-  void NoteSkipped(std::FILE *err) const;
-
-private:
-  bool Read(CsvRecord &record, std::size_t &line);
-
-  CsvReader FReader;
-  TRecordDecoder FDecoder;
-  const BatchOptions &FOptions;
-  CsvRecord FHeader, FRecord;
-  TRowCells FCells;
-  Layout FLayout;
-  std::deque<std::pair<CsvRecord, std::size_t>> FAhead; // read, weighed, not yet decoded
-  std::string FProblem;
-  std::size_t FSkipped = 0;
 };
 
 // Reads CSV rows from `in` and writes one result per input row to `out`;

@@ -22,7 +22,7 @@
 #include "commands.h"
 #include "formats.h"
 #include "platform.h"
-#include "unitreport.h"
+#include "report.h"
 
 #ifndef KESTRIN_VERSION
 #error "KESTRIN_VERSION must be defined (the build passes the project's version)"

@@ -9,17 +9,6 @@ namespace {
 const Extended Golden = 0.618L;
 const Extended GoldenPlusOne = 1.618L;
 
-// A[distance band][wind band][source class]
-constexpr double TableA[3][3][3] = {
-    {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
-    {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
-    {{80, 80, 80}, {380, 250, 190}, {290, 190, 140}},
-};
-// B, C, D[distance band][wind flag]
-constexpr double TableB[3][2] = {{0.01, 0.021}, {0.015, 0.036}, {0.015, 0.036}};
-constexpr double TableC[3][2] = {{1.85, 1.85}, {1.79, 1.77}, {1.79, 1.77}};
-constexpr double TableD[3][2] = {{0.78, 0.84}, {0.78, 0.84}, {0.57, 0.76}};
-
 // EmissionAt takes the logarithm of L once for both powers, which gives
 // RaiseToPower's digits only when no exponent is a whole number.
 constexpr bool NoWholeNumber(const double (&table)[3][2]) {
@@ -139,7 +128,18 @@ double TKestrin::EmissionAt(double L) const {
 }
 
 double TKestrin::GradeDistance() {
-  Extended L = FDistance;
+  FGradedDistance = GradeOf(FDistance);
+  return FGradedDistance;
+}
+
+double TKestrin::EmissionAtDistance(double L) const {
+  TKestrin at = *this;
+  at.FDistance = L;
+  return at.CalcEmission();
+}
+
+double GradeOf(double distance) {
+  Extended L = distance;
   Extended graded;
   if (L < 50)
     graded = 50;
@@ -149,8 +149,11 @@ double TKestrin::GradeDistance() {
     graded = RoundUpToStep(L, 100);
   else
     graded = RoundUpToStep(L, 200);
-  FGradedDistance = StoreDouble(graded);
-  return FGradedDistance;
+  return StoreDouble(graded);
+}
+
+double NextGrade(double graded) {
+  return GradeOf(StoreDouble(static_cast<Extended>(graded) + 1));
 }
 
 // ---- The two computations --------------------------------------------------------

@@ -9,6 +9,18 @@
 
 #include "numtext.h"
 
+// The coefficient tables of the model, as data.
+// A[distance band][wind band][source class]
+inline constexpr double TableA[3][3][3] = {
+    {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
+    {{400, 400, 400}, {700, 470, 350}, {530, 350, 260}},
+    {{80, 80, 80}, {380, 250, 190}, {290, 190, 140}},
+};
+// B, C, D[distance band][wind flag]
+inline constexpr double TableB[3][2] = {{0.01, 0.021}, {0.015, 0.036}, {0.015, 0.036}};
+inline constexpr double TableC[3][2] = {{1.85, 1.85}, {1.79, 1.77}, {1.79, 1.77}};
+inline constexpr double TableD[3][2] = {{0.78, 0.84}, {0.78, 0.84}, {0.57, 0.76}};
+
 class TKestrin {
 public:
   // Evaluations after which CalcDistance gives up with ESearchNotConverged.
@@ -46,6 +58,9 @@ public:
   void DistanceBandFromQe();
   void DistanceBandFromL();
   double GradeDistance();
+  // The model's emission at L with the coefficients of L's own distance
+  // band, as CalcEmission gives it for FDistance = L; changes nothing.
+  double EmissionAtDistance(double L) const;
 
   double Area() const { return FArea; }
   double Radius() const { return FRadius; }
@@ -83,6 +98,13 @@ private:
   std::int32_t FPrecision = 5;
   double FTolerance = 0;
 };
+
+// A distance rounded up to the graded steps: below 50 m 50 m, up to 100 m
+// 100 m, up to 1000 m the next 100 m, above that the next 200 m.
+double GradeOf(double distance);
+// The graded step above a graded distance: 50 -> 100, 100 -> 200, 1000 ->
+// 1200, 2000 -> 2200.
+double NextGrade(double graded);
 
 // The program's single calculator, created at start-up before any window.
 extern TKestrin *Calculator;

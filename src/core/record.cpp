@@ -3,16 +3,13 @@
 #include <utility>
 #include <vector>
 
+#include "captions.h"
+
 #ifndef KESTRIN_VERSION
 #error "KESTRIN_VERSION must be defined (the build passes the project's version)"
 #endif
 
 namespace {
-
-const char *const ClassNames[] = {"Ⅰ", "Ⅱ", "Ⅲ"};
-const char *const WindBandRanges[] = {"V < 2 m/s", "2 ≤ V ≤ 4 m/s", "V > 4 m/s"};
-const char *const WindFlagRanges[] = {"V < 2 m/s", "V ≥ 2 m/s"};
-const char *const DistanceBandRanges[] = {"L ≤ 1000 m", "1000 < L ≤ 2000 m", "L > 2000 m"};
 
 const char *Pick(const char *const *texts, int count, int index) {
   return texts[index < 0 ? 0 : index >= count ? count - 1 : index];
@@ -119,11 +116,7 @@ std::vector<TBlock> Blocks(const TCalcRecord &r) {
   for (TBlock &b : Bands(r))
     blocks.push_back(std::move(b));
   blocks.push_back({TBlock::Heading, "四、计算公式", {}, {}});
-  blocks.push_back({TBlock::Formula,
-                    "Qc/Cm = (1/A)·(B·L^C + 0.25·r²)^0.50·L^D",
-                    "Q<sub>c</sub>/C<sub>m</sub> = (1/A)·(B·L<sup>C</sup> + "
-                    "0.25·r<sup>2</sup>)<sup>0.50</sup>·L<sup>D</sup>",
-                    {}});
+  blocks.push_back({TBlock::Formula, ModelFormulaText, ModelFormulaHtml, {}});
   std::string where = "式中 Qc = Qe，为有害气体无组织排放量（kg/h）；Cm 为标准浓度限值（mg/m³）；"
                       "r² = S/π。";
   where += distance ? "L 由迭代搜索求得：模型排放量与 Qe 的相对误差不大于 " +
@@ -141,34 +134,17 @@ std::vector<TBlock> Blocks(const TCalcRecord &r) {
   return blocks;
 }
 
-// A cell's text that cannot end its row or cell early.
-std::string MarkdownCell(const std::string &text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '|')
-      out += "\\|";
-    else
-      out += c == '\n' || c == '\r' ? ' ' : c;
-  }
-  return out;
-}
-
 } // namespace
 
 TGradeCheck CheckGradedDistance(const TKestrin &calc) {
   TGradeCheck check;
-  TKestrin at = calc;
   // Only the check can fail here; the computation it checks stands.
   check.Done = CatchFailure(
       [&] {
-        // Through the text the window would show, as 计算源强 would read it.
-        at.SetDistance(calc.GradedDistanceText());
-        check.AllowedQe = at.CalcEmission();
+        check.AllowedQe = calc.EmissionAtDistance(calc.GradedDistance());
         check.Holds = !(check.AllowedQe < calc.Qe());
-        if (!check.Holds) {
-          at.SetDistance(ValueToText(static_cast<Extended>(calc.GradedDistance()) + 1));
-          check.NextStep = at.GradedDistance();
-        }
+        if (!check.Holds)
+          check.NextStep = NextGrade(calc.GradedDistance());
       },
       [&check](const Exception &e) { check.Message = e.Message(); });
   return check;
@@ -217,109 +193,6 @@ void QuoteGivenSize(TCalcRecord &record, bool radius, const std::string &text) {
   record.RadiusGiven = radius;
   record.AreaText = radius ? ValueToText(record.Calc.Area()) : QuotedInput(text);
   record.RadiusText = radius ? QuotedInput(text) : ValueToText(record.Calc.Radius());
-}
-
-std::string HtmlEscaped(const std::string &text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-    case '&':
-      out += "&amp;";
-      break;
-    case '<':
-      out += "&lt;";
-      break;
-    case '>':
-      out += "&gt;";
-      break;
-    case '"':
-      out += "&quot;";
-      break;
-    default:
-      out += c;
-    }
-  }
-  return out;
-}
-
-void MarkdownTable(std::string &out, const std::vector<std::vector<std::string>> &rows) {
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    out += "|";
-    for (const std::string &cell : rows[i])
-      out += " " + MarkdownCell(cell) + " |";
-    out += "\n";
-    if (i == 0) {
-      out += "|";
-      for (std::size_t j = 0; j < rows[0].size(); ++j)
-        out += "---|";
-      out += "\n";
-    }
-  }
-}
-
-void HtmlTable(std::string &out, const std::vector<std::vector<std::string>> &rows) {
-  out += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
-         "style=\"border-collapse:collapse\">\n";
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const char *cell = i == 0 ? "th" : "td";
-    out += "<tr>";
-    for (const std::string &text : rows[i])
-      out += std::string("<") + cell + ">" + HtmlEscaped(text) + "</" + cell + ">";
-    out += "</tr>\n";
-  }
-  out += "</table>\n";
-}
-
-std::string BlocksMarkdown(const std::vector<TBlock> &blocks) {
-  std::string out;
-  bool first = true;
-  for (const TBlock &b : blocks) {
-    if (!first)
-      out += "\n";
-    switch (b.Kind) {
-    case TBlock::Heading:
-      out += (first ? "# " : "## ") + b.Text + "\n";
-      break;
-    case TBlock::Paragraph:
-    case TBlock::Figure:
-      out += b.Text + "\n";
-      break;
-    case TBlock::Formula:
-      out += "    " + b.Text + "\n";
-      break;
-    case TBlock::Table:
-      MarkdownTable(out, b.Rows);
-      break;
-    }
-    first = false;
-  }
-  return out;
-}
-
-std::string BlocksHtml(const std::vector<TBlock> &blocks) {
-  std::string out;
-  bool first = true;
-  for (const TBlock &b : blocks) {
-    switch (b.Kind) {
-    case TBlock::Heading:
-      out += (first ? "<h1>" : "<h2>") + HtmlEscaped(b.Text) + (first ? "</h1>\n" : "</h2>\n");
-      break;
-    case TBlock::Paragraph:
-      out += "<p>" + HtmlEscaped(b.Text) + "</p>\n";
-      break;
-    case TBlock::Formula:
-      out += "<p>" + b.Html + "</p>\n";
-      break;
-    case TBlock::Figure:
-      out += b.Html;
-      break;
-    case TBlock::Table:
-      HtmlTable(out, b.Rows);
-      break;
-    }
-    first = false;
-  }
-  return out;
 }
 
 std::string RecordMarkdown(const TCalcRecord &record) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "UCal.h"
+#include "document.h"
 
 enum class TDirection { Distance, Emission };
 
@@ -93,27 +94,5 @@ std::string RecordMarkdown(const TCalcRecord &record);
 // "计算日期：…；计算程序：…": when and by what the record was made.
 std::string RecordByline(const TRecordDate &date);
 
-// The pieces both documents are written with, for other documents to share.
-// Tables are rows of cells, the first row the header.
-using TTableRows = std::vector<std::vector<std::string>>;
-
-// A document as a list of blocks: its Markdown and its HTML walk the same
-// blocks, so they always say the same.
-struct TBlock {
-  enum Kind { Heading, Paragraph, Formula, Table, Figure } Kind;
-  std::string Text; // Markdown form; a Figure's caption
-  std::string Html; // Formula and Figure in HTML (a Figure is HTML only)
-  TTableRows Rows;  // Table
-};
-// Markdown: the first heading "# ", the others "## ", a blank line between
-// blocks, a formula indented as code.
-std::string BlocksMarkdown(const std::vector<TBlock> &blocks);
-// The elements of an HTML body: the first heading <h1>, the others <h2>;
-// a figure's HTML as it stands.
-std::string BlocksHtml(const std::vector<TBlock> &blocks);
-std::string HtmlEscaped(const std::string &text);
-void HtmlTable(std::string &out, const TTableRows &rows);
-// Cells keep the table whole: "|" is escaped and line breaks become blanks.
-void MarkdownTable(std::string &out, const TTableRows &rows);
 // A whole HTML document in UTF-8: headings, paragraphs and bordered tables.
 std::string RecordHtml(const TCalcRecord &record);

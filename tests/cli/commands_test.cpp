@@ -3,7 +3,7 @@
 // every output format. A status of 0 or 1, never an exception, and output
 // that reads back in its format.
 #include "commands.h"
-#include "unitreport.h"
+#include "report.h"
 
 #include <cstdio>
 #include <regex>

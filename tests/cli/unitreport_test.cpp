@@ -1,7 +1,7 @@
 // The per-unit roll-up: the largest graded distance of a unit's pollutants,
 // raised one grade when two or more share it; a failed row leaves the unit
 // undetermined. Also the next grade and L's fixed decimals.
-#include "unitreport.h"
+#include "report.h"
 
 #include <cstdio>
 #include <string>

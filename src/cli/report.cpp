@@ -1,0 +1,24 @@
+#include "report.h"
+
+#include "batch.h"
+
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document) {
+  const TSheetOptions sheet = ReportSheetOptions(options);
+  TBatchInput input(in, sheet, {});
+  if (!input.Open())
+    return Fail(err, input.Problem());
+  std::vector<TReportRow> rows;
+  bool allSucceeded = true;
+  TBatchRow row;
+  TProgress progress(err);
+  while (input.Next(row)) {
+    rows.push_back(ReportRowOf(row, options));
+    allSucceeded &= rows.back().Error.empty();
+    progress.Row();
+  }
+  if (!input.Problem().empty())
+    return Fail(err, input.Problem());
+  input.NoteSkipped(err);
+  document = ReportDocument(rows, options);
+  return allSucceeded ? ExitOk : ExitFailure;
+}

@@ -1,0 +1,15 @@
+// The report command: a batch file's rows computed, grouped by unit and
+// written as the plant report.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "plantreport.h"
+
+// Reads `in` as the batch command does (same columns, encodings, limits),
+// computes every row and makes the document. Returns ExitOk when every row
+// succeeded, ExitFailure when one failed (the document says which, and its
+// unit is left undetermined), ExitUsage when the input could not be used
+// (a message on `err`, no document).
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document);
