@@ -3,7 +3,9 @@
 // with the Chinese (Simplified) keyboard layout installed by the test, where
 // focusing a box switches the thread's layout to it and leaving restores the
 // one before; and in a C locale, where nothing changes.
+#include <QApplication>
 #include <QComboBox>
+#include <QHash>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -71,10 +73,11 @@ private slots:
   }
   void focusSwitchesAndLeavingRestores() {
     QFETCH(QString, box);
-    QWidget *control = box == "edQe"      ? static_cast<QWidget *>(FWindow->edQe)
-                       : box == "edS"     ? FWindow->edS
-                       : box == "edLReal" ? FWindow->edLReal
-                                          : FWindow->cbbSourceType;
+    const QHash<QString, QWidget *> controls{{"edQe", FWindow->edQe},
+                                             {"edS", FWindow->edS},
+                                             {"edLReal", FWindow->edLReal},
+                                             {"cbbSourceType", FWindow->cbbSourceType}};
+    QWidget *control = controls.value(box);
     const HKL before = GetKeyboardLayout(0);
     Focus(control);
     const HKL inside = GetKeyboardLayout(0);
