@@ -103,7 +103,8 @@ TTableRows RowTable(const std::vector<TReportRow> &rows, int digits) {
 }
 
 // The lines of rows, "第 3、7 行".
-std::string LinesText(const std::vector<std::size_t> &indices, const std::vector<TReportRow> &rows) {
+std::string LinesText(const std::vector<std::size_t> &indices,
+                      const std::vector<TReportRow> &rows) {
   std::vector<std::string> lines;
   for (std::size_t i : indices)
     lines.push_back(std::to_string(rows[i].Line));
@@ -126,7 +127,8 @@ TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
                        "达到该级差值的污染物数", "卫生防护距离 (m)"}};
   for (const TUnitConclusion &unit : units) {
     if (!unit.Determined) {
-      table.push_back({unit.Unit, Dash, Dash, Dash, "未确定（" + UndeterminedText(unit, rows) + "）"});
+      table.push_back(
+          {unit.Unit, Dash, Dash, Dash, "未确定（" + UndeterminedText(unit, rows) + "）"});
       continue;
     }
     table.push_back({unit.Unit, ValueToText(unit.Largest), Join(unit.Deciding, "、"),
@@ -158,7 +160,8 @@ std::vector<std::string> FilledNotes(const std::vector<TReportRow> &rows) {
       ++i;
       continue;
     }
-    const std::string first = std::to_string(rows[i].Line), last = std::to_string(rows[end - 1].Line);
+    const std::string first = std::to_string(rows[i].Line),
+                      last = std::to_string(rows[end - 1].Line);
     notes.push_back("第 " + first + (end - i > 1 ? "–" + last : "") + " 行的生产单元沿用上一行：" +
                     rows[i].Unit);
     i = end;

@@ -20,7 +20,8 @@ struct TReportRow {
   std::string Error; // empty when the row succeeded
   TGradeCheck Check; // the graded distance against Qe, when it succeeded
   TDirection Direction = TDirection::Distance; // the row's mode
-  bool UnitFilled = false; // its unit cell was empty: the unit of the row above
+  // Its unit cell was empty and took the unit of the row above.
+  bool UnitFilled = false;
 };
 
 enum class TReportFormat { Html, Markdown, Json };
@@ -28,7 +29,8 @@ enum class TReportFormat { Html, Markdown, Json };
 struct TReportOptions {
   std::string Unit, Pollutant;   // the label columns; Pollutant may be empty
   std::vector<std::string> Keep; // other columns the file may hold, not reported
-  std::vector<std::string> Unused; // the sheet's columns read past (序号, 备注), for a note
+  // The sheet's columns read past (序号, 备注), for a note.
+  std::vector<std::string> Unused;
   TEncoding Encoding = TEncoding::Auto;
   TReportFormat Format = TReportFormat::Html;
   std::string Basis; // replaces the method's opening sentence when not empty

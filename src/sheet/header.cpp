@@ -75,7 +75,9 @@ std::string UnitsOf(std::size_t column) {
   std::string units;
   for (const TColumnUnit &u : ColumnUnits)
     if (u.Column == column)
-      units += std::string(units.empty() ? "" : units.find('(') == None ? " (" : ", ") +
+      units += std::string(units.empty()             ? ""
+                           : units.find('(') == None ? " ("
+                                                     : ", ") +
                std::string(u.Spelling);
   return units + (units.find('(') == None ? "" : ")");
 }
@@ -192,8 +194,8 @@ std::string ReadLayout(const CsvRecord &header, const std::vector<std::string> &
     if (column == InputCount && !isKept && IsUnused(key))
       layout.Unused.push_back(i);
     else if (column == InputCount && !isKept)
-      return "unknown column " + Quoted(header.Field(i)) + " in the header (known: " +
-             KnownNames() +
+      return "unknown column " + Quoted(header.Field(i)) +
+             " in the header (known: " + KnownNames() +
              "; a unit may follow a name, as in 面积（m²） or 源强 kg/h; name other columns "
              "with --keep)";
     if (!seen.insert(std::move(key)).second)

@@ -38,20 +38,19 @@ struct TColumnUnit {
   std::string_view Spelling;
 };
 constexpr TColumnUnit ColumnUnits[] = {
-    {ColArea, "m²"},       {ColArea, "m2"},          {ColArea, "m^2"},
-    {ColArea, "㎡"},       {ColArea, "平方米"},      {ColRadius, "m"},
-    {ColRadius, "米"},     {ColCm, "mg/m³"},         {ColCm, "mg/m3"},
-    {ColCm, "mg/m^3"},     {ColWind, "m/s"},         {ColWind, "米/秒"},
-    {ColQe, "kg/h"},       {ColQe, "千克/小时"},     {ColQe, "公斤/小时"},
-    {ColDistance, "m"},    {ColDistance, "米"},
+    {ColArea, "m²"},     {ColArea, "m2"},      {ColArea, "m^2"},     {ColArea, "㎡"},
+    {ColArea, "平方米"}, {ColRadius, "m"},     {ColRadius, "米"},    {ColCm, "mg/m³"},
+    {ColCm, "mg/m3"},    {ColCm, "mg/m^3"},    {ColWind, "m/s"},     {ColWind, "米/秒"},
+    {ColQe, "kg/h"},     {ColQe, "千克/小时"}, {ColQe, "公斤/小时"}, {ColDistance, "m"},
+    {ColDistance, "米"},
 };
 
 // Columns engineers keep beside the inputs that no calculation uses (a row
 // number, a remark): read past, and named in the report's notes. Matched
 // by ColumnKey, with or without a bracketed addition (备注（单位）).
-constexpr std::string_view UnusedColumns[] = {
-    "序号", "编号", "备注", "说明", "备考", "注", "no", "no.", "#", "remark", "remarks", "note",
-    "notes"};
+constexpr std::string_view UnusedColumns[] = {"序号",    "编号", "备注", "说明", "备考",
+                                              "注",      "no",   "no.",  "#",    "remark",
+                                              "remarks", "note", "notes"};
 
 constexpr std::size_t Absent = static_cast<std::size_t>(-1);
 
@@ -61,7 +60,7 @@ struct Layout {
   std::size_t FieldCount = 0;
   std::vector<std::size_t> Keep;   // the --keep columns, in the order named
   std::vector<std::size_t> Unused; // columns of UnusedColumns, read past
-  std::size_t NamedCount = 0;    // columns from here on have no name
+  std::size_t NamedCount = 0;      // columns from here on have no name
 };
 
 // A name in a message: 'name'.

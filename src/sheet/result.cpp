@@ -21,8 +21,9 @@ void KeepMemoryForUnwinding() {
   if (Reserve)
     return;
   Reserve = std::malloc(UnwindingReserve);
-  if (Reserve)
-    std::set_new_handler(GiveBackReserve);
+  if (!Reserve)
+    throw std::bad_alloc();
+  std::set_new_handler(GiveBackReserve);
 }
 
 TCase ComputeCase(TDirection direction, const CalcInputs &inputs) {
