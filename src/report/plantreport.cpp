@@ -265,6 +265,7 @@ TSheetOptions ReportSheetOptions(const TReportOptions &options) {
     sheet.Keep.push_back(options.Pollutant);
   sheet.Keep.insert(sheet.Keep.end(), options.Keep.begin(), options.Keep.end());
   sheet.Encoding = options.Encoding;
+  sheet.Sheet = options.Sheet;
   return sheet;
 }
 

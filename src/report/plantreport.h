@@ -27,6 +27,7 @@ struct TReportOptions {
   std::string Unit, Pollutant;   // the label columns; Pollutant may be empty
   std::vector<std::string> Keep; // other columns the file may hold, not reported
   TEncoding Encoding = TEncoding::Auto;
+  std::string Sheet; // a workbook's sheet; the first when empty
   TReportFormat Format = TReportFormat::Html;
   std::string Basis; // replaces the method's opening sentence when not empty
   bool Raise = true; // two or more pollutants at the largest grade raise it one grade

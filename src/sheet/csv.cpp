@@ -113,11 +113,28 @@ void CsvReader::StartField(CsvRecord &record) {
   record.count = record.starts.size();
 }
 
-bool CsvReader::Next(CsvRecord &record) {
+std::string_view CsvReader::Begin() {
   if (!FStarted) {
     FStarted = true;
     ReadByteOrderMark();
   }
+  Peek();
+  return std::string_view(FBuffer.data() + FPos, FEnd - FPos);
+}
+
+bool CsvReader::ReadRest(std::string &bytes, std::size_t limit) {
+  bytes.clear();
+  while (Peek() != EOF) {
+    if (bytes.size() + (FEnd - FPos) > limit)
+      return false;
+    bytes.append(FBuffer.data() + FPos, FEnd - FPos);
+    FPos = FEnd;
+  }
+  return !FReadFailed;
+}
+
+bool CsvReader::Next(CsvRecord &record) {
+  Begin();
   bool empty = true;
   while (ReadRecord(record, empty)) {
     if (!empty)

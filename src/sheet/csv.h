@@ -48,6 +48,12 @@ public:
   bool Next(CsvRecord &record);
   bool ReadFailed() const { return FReadFailed; }
   bool Stopped() const { return FStopped; }
+  // Reads the byte-order mark (a UTF-16 one stays in the input) and
+  // returns the bytes at hand after it, which show what the input is.
+  std::string_view Begin();
+  // The rest of the input as it is, for text that is not CSV; false when
+  // it is longer than `limit` bytes or cannot be read.
+  bool ReadRest(std::string &bytes, std::size_t limit);
   // The byte-order mark the input started with, known after the first Next.
   TByteOrderMark Mark() const { return FMark; }
   // The line the last record read starts on, the first line being 1.
