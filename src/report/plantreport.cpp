@@ -83,6 +83,8 @@ std::vector<TBlock> Method(const TReportOptions &options) {
   };
 }
 
+} // namespace
+
 TTableRows RowTable(const std::vector<TReportRow> &rows, int digits) {
   TTableRows table = {{"生产单元", "污染物", "S (m²)", "Cm (mg/m³)", "Qe (kg/h)", "V (m/s)", "类别",
                        "A", "B", "C", "D", "L 计算值 (m)", "级差值 (m)"}};
@@ -102,6 +104,8 @@ TTableRows RowTable(const std::vector<TReportRow> &rows, int digits) {
   return table;
 }
 
+namespace {
+
 // The lines of a unit's failed rows, "第 3、7 行".
 std::string FailedLines(const TUnitConclusion &unit, const std::vector<TReportRow> &rows) {
   std::vector<std::string> lines;
@@ -110,6 +114,8 @@ std::string FailedLines(const TUnitConclusion &unit, const std::vector<TReportRo
       lines.push_back(std::to_string(rows[i].Line));
   return "第 " + Join(lines, "、") + " 行";
 }
+
+} // namespace
 
 TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
                      const std::vector<TReportRow> &rows) {
@@ -127,6 +133,8 @@ TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
   }
   return table;
 }
+
+namespace {
 
 std::string RuleText(bool raise) {
   return raise

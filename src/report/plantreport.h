@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document.h"
 #include "record.h"
 #include "rollup.h"
 #include "rows.h"
@@ -40,6 +41,12 @@ std::vector<TUnitConclusion> RollUp(const std::vector<TReportRow> &rows, bool ra
 
 // L with `digits` decimals (0..15), rounded to nearest from the double.
 std::string FixedText(double value, int digits);
+
+// The report's tables, the header row first: table 1, a row per input row
+// (L with `digits` decimals), and table 2, a row per unit.
+TTableRows RowTable(const std::vector<TReportRow> &rows, int digits);
+TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
+                     const std::vector<TReportRow> &rows);
 
 std::string ReportHtml(const std::vector<TReportRow> &rows, const TReportOptions &options);
 std::string ReportMarkdown(const std::vector<TReportRow> &rows, const TReportOptions &options);

@@ -249,21 +249,26 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
   }
 }
 
+std::string CsvField(std::string_view text) {
+  if (!NeedsQuotes(text))
+    return std::string(text);
+  std::string field = "\"";
+  for (char c : text) {
+    if (c == '"')
+      field += '"';
+    field += c;
+  }
+  return field + '"';
+}
+
 void CsvWriter::Field(std::string_view text) {
   if (FRowStarted)
     FBuffer += ',';
   FRowStarted = true;
-  if (!NeedsQuotes(text)) {
+  if (!NeedsQuotes(text))
     FBuffer += text;
-    return;
-  }
-  FBuffer += '"';
-  for (char c : text) {
-    if (c == '"')
-      FBuffer += '"';
-    FBuffer += c;
-  }
-  FBuffer += '"';
+  else
+    FBuffer += CsvField(text);
 }
 
 void CsvWriter::EndRow() {

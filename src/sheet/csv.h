@@ -88,6 +88,10 @@ private:
   bool FAfterCr = false;
 };
 
+// A field as CSV holds it: in double quotes, with "" for a quote, when it
+// holds a comma, a double quote or a line break ("a,b" -> "\"a,b\"").
+std::string CsvField(std::string_view text);
+
 // Writes records to a stream through a large buffer; fields holding a comma,
 // a double quote or a line break are quoted.
 class CsvWriter {

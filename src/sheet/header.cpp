@@ -16,8 +16,8 @@ std::size_t BlankAt(std::string_view text, bool atEnd) {
   return 0;
 }
 
-// The column of a key among the input columns, by its own name or an
-// alias, or InputCount.
+} // namespace
+
 std::size_t KnownColumn(std::string_view key) {
   for (const THeaderAlias &alias : HeaderAliases)
     if (ColumnKey(alias.Name) == key)
@@ -27,6 +27,8 @@ std::size_t KnownColumn(std::string_view key) {
     ++column;
   return column;
 }
+
+namespace {
 
 // Where each --keep name sits in the header; a message when one is not there.
 std::string FindKept(const CsvRecord &header, const std::vector<std::string> &keep,

@@ -47,6 +47,10 @@ std::string Quoted(std::string_view text);
 // "qe" are one column).
 std::string ColumnKey(std::string_view name);
 
+// The input column (TColumn) a ColumnKey names, by its own name or an
+// alias, or InputCount: "面积" -> ColArea, "备注" -> InputCount.
+std::size_t KnownColumn(std::string_view key);
+
 // Maps the header's names to columns; returns a message when it cannot.
 // Names match ColumnKey to ColumnKey; `keep` holds the --keep names.
 // Empty names are allowed only at the end of the header.

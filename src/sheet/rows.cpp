@@ -122,13 +122,43 @@ bool TBatchInput::ReadWhole(bool workbook) {
   return true;
 }
 
-bool TBatchInput::Open() {
+// Reads an input that is not CSV whole; false when that fails.
+bool TBatchInput::Start() {
+  if (!FReader)
+    return true;
+  const std::string_view start = FReader->Begin();
+  const bool workbook = start.substr(0, ZipSignature.size()) == ZipSignature;
+  return !(workbook || FReader->Mark() == TByteOrderMark::Utf16) || ReadWhole(workbook);
+}
+
+bool TBatchInput::ReadAll(TSheetRecords &records) {
+  if (!Start())
+    return false;
   if (FReader) {
-    const std::string_view start = FReader->Begin();
-    const bool workbook = start.substr(0, ZipSignature.size()) == ZipSignature;
-    if ((workbook || FReader->Mark() == TByteOrderMark::Utf16) && !ReadWhole(workbook))
+    FDecoder.UseMark(FReader->Mark());
+    for (CsvRecord record; FReader->Next(record);) {
+      FDecoder.Weigh(record);
+      FAhead.emplace_back(std::move(record), FReader->Line());
+    }
+    if (FReader->ReadFailed() || FReader->Stopped()) {
+      FProblem = FReader->ReadFailed() ? "cannot read the input"
+                                       : "stopped at a record longer than " +
+                                             std::to_string(CsvReader::MaxRecordBytes) + " bytes";
       return false;
+    }
   }
+  for (auto &[record, line] : FAhead)
+    FDecoder.Decode(record);
+  records = std::move(FAhead);
+  FAhead.clear();
+  if (records.empty())
+    FProblem = "the input has no header line";
+  return !records.empty();
+}
+
+bool TBatchInput::Open() {
+  if (!Start())
+    return false;
   if (FReader ? !FReader->Next(FHeader) : FAhead.empty()) {
     FProblem = FReader && FReader->ReadFailed() ? "cannot read the input"
                                                 : "the input has no header line";

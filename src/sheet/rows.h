@@ -57,6 +57,11 @@ public:
 
   // Reads the header; false with Problem() when the input cannot be used.
   bool Open();
+  // Instead of Open and Next: every record, the header first, decoded to
+  // UTF-8 (the encoding weighed on all of them) and not computed, for a
+  // program that shows the sheet; false with Problem() when the input
+  // cannot be read or is empty.
+  bool ReadAll(TSheetRecords &records);
   const CsvRecord &Header() const { return FHeader; }
   const Layout &Columns() const { return FLayout; }
 
@@ -70,6 +75,7 @@ public:
 private:
   bool Read(CsvRecord &record, std::size_t &line);
   bool ReadWhole(bool workbook);
+  bool Start();
 
   std::optional<CsvReader> FReader; // none for records given whole
   TRecordDecoder FDecoder;
