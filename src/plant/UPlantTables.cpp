@@ -196,7 +196,10 @@ void TfrmPlant::CancelComputation() {
   ++FGeneration; // its result, if already on its way, is not shown
   pbProgress->hide();
   btCancel->hide();
-  lbStatus->setText(QStringLiteral("计算已取消"));
+  // What is shown is no longer the sheet's answer: nothing to export or copy.
+  FResult = TPlantResult();
+  FResult.Problem = "计算已取消；修改任一单元格即重新计算。";
+  lbStatus->setText(Text(FResult.Problem));
 }
 
 void TfrmPlant::ShowResult(TPlantResult result) {
