@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -24,6 +25,7 @@
 #include "formats.h"
 #include "platform.h"
 #include "report.h"
+#include "xlsx.h"
 
 namespace {
 
@@ -98,11 +100,40 @@ void TfrmPlant::OpenFile(const QString &path) {
   Guarded([&] { ReadFile(path); });
 }
 
+namespace {
+
+// The sheet of a workbook to read: the only one, or the one the user picks.
+// False when the user cancels.
+bool ChooseSheet(const QString &path, QWidget *parent, std::string &sheet) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly) || file.peek(4) != QByteArray(ZipSignature.data(), 4))
+    return true;
+  const QByteArray bytes = file.read(qint64(TBatchInput::MaxWholeBytes));
+  std::vector<std::string> names;
+  std::string problem;
+  if (!XlsxSheetNames(std::string_view(bytes.data(), std::size_t(bytes.size())), names, problem) ||
+      names.size() < 2)
+    return true; // reading the sheet says what is wrong
+  QStringList items;
+  for (const std::string &name : names)
+    items << QString::fromStdString(name);
+  bool chosen = false;
+  const QString item = QInputDialog::getItem(parent, QStringLiteral("选择工作表"),
+                                             QStringLiteral("工作簿中有多个工作表，请选择一个："),
+                                             items, 0, false, &chosen);
+  sheet = item.toStdString();
+  return chosen;
+}
+
+} // namespace
+
 void TfrmPlant::ReadFile(const QString &path) {
+  TSheetOptions options;
+  if (!ChooseSheet(path, this, options.Sheet))
+    return;
   std::FILE *in = OpenForReading(path.toStdString());
   if (!in)
     Fail(QStringLiteral("无法打开文件 %1").arg(QDir::toNativeSeparators(path)));
-  const TSheetOptions options;
   TBatchInput input(in, options, {});
   TSheetRecords records;
   const bool read = input.ReadAll(records);

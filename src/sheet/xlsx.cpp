@@ -4,6 +4,7 @@
 #include <charconv>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <QXmlStreamReader>
@@ -75,22 +76,32 @@ std::vector<std::string> SharedStrings(const QByteArray &part) {
   return strings;
 }
 
+// The workbook's sheets: each one's name and relationship id.
+std::vector<std::pair<QString, QString>> Sheets(const QByteArray &workbook) {
+  std::vector<std::pair<QString, QString>> sheets;
+  for (QXmlStreamReader xml(workbook); !xml.atEnd();) {
+    xml.readNext();
+    if (!xml.isStartElement() || xml.name() != u"sheet")
+      continue;
+    QString id;
+    for (const QXmlStreamAttribute &a : xml.attributes())
+      if (a.name() == u"id")
+        id = a.value().toString();
+    sheets.emplace_back(xml.attributes().value(QLatin1String("name")).toString(), id);
+  }
+  return sheets;
+}
+
 // The part of the worksheet named `sheet` (or of the first), by way of the
 // workbook's list of sheets and its relationships.
 std::string SheetPart(const QByteArray &workbook, const QByteArray &relations,
                       const std::string &sheet, std::string &problem) {
   QString id;
   QStringList names;
-  for (QXmlStreamReader xml(workbook); !xml.atEnd();) {
-    xml.readNext();
-    if (!xml.isStartElement() || xml.name() != u"sheet")
-      continue;
-    const QString name = xml.attributes().value(QLatin1String("name")).toString();
+  for (const auto &[name, sheetId] : Sheets(workbook)) {
     names << name;
     if (id.isEmpty() && (sheet.empty() || name == QString::fromStdString(sheet)))
-      for (const QXmlStreamAttribute &a : xml.attributes())
-        if (a.name() == u"id")
-          id = a.value().toString();
+      id = sheetId;
   }
   if (id.isEmpty()) {
     problem = names.isEmpty() ? "the workbook has no worksheet"
@@ -199,6 +210,21 @@ bool OpenZip(std::string_view bytes, TZip &zip) {
 }
 
 } // namespace
+
+bool XlsxSheetNames(std::string_view bytes, std::vector<std::string> &names, std::string &problem) {
+  TZip zip;
+  QByteArray workbook;
+  if (!OpenZip(bytes, zip)) {
+    problem = "the input is not a readable .xlsx workbook";
+    return false;
+  }
+  if (!ReadPart(zip.get(), "xl/workbook.xml", workbook, problem))
+    return false;
+  names.clear();
+  for (const auto &sheet : Sheets(workbook))
+    names.push_back(sheet.first.toStdString());
+  return true;
+}
 
 bool XlsxRecords(std::string_view bytes, const std::string &sheet, TSheetRecords &records,
                  std::string &problem) {

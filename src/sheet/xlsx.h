@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tabtext.h"
 
@@ -20,3 +21,7 @@ constexpr std::string_view ZipSignature = {"PK\x03\x04", 4};
 // gigabytes is refused. False with `problem` when the workbook cannot be read.
 bool XlsxRecords(std::string_view bytes, const std::string &sheet, TSheetRecords &records,
                  std::string &problem);
+
+// The names of the workbook's sheets, in its order; false with `problem`
+// when the workbook cannot be read.
+bool XlsxSheetNames(std::string_view bytes, std::vector<std::string> &names, std::string &problem);

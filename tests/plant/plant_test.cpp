@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QInputDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -132,14 +133,24 @@ private slots:
     QCOMPARE(window.sgUnits->rowCount(), 4);
   }
 
+  // A workbook of two sheets asks which to read.
   void OpensEverySheetKind_data() {
     QTest::addColumn<QString>("path");
-    QTest::newRow("GBK CSV") << Csv;
-    QTest::newRow("Unicode text") << Sheets + QStringLiteral(".txt");
-    QTest::newRow("xlsx") << Sheets + QStringLiteral(".xlsx");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("GBK CSV") << Csv << false;
+    QTest::newRow("Unicode text") << Sheets + QStringLiteral(".txt") << false;
+    QTest::newRow("xlsx") << Sheets + QStringLiteral(".xlsx") << true;
   }
   void OpensEverySheetKind() {
     QFETCH(QString, path);
+    QFETCH(bool, asks);
+    if (asks)
+      FWatchdog.Expect([](QWidget *box) {
+        auto *dialog = qobject_cast<QInputDialog *>(box);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->comboBoxItems(), QStringList({QStringLiteral("全厂"), QStringLiteral("合并")}));
+        dialog->accept();
+      });
     TfrmPlant window;
     window.OpenFile(path);
     Await(window);
