@@ -227,20 +227,23 @@ void TfrmPlant::acExportClick() {
 }
 
 // A range copied from a spreadsheet: with its header row it becomes the
-// sheet; without, its rows join the sheet when as wide, else the columns are
-// asked for.
+// sheet (once unsaved edits are saved or given up); without, its rows join
+// the sheet when as wide, else the columns are asked for.
 void TfrmPlant::acPasteClick() {
   const QString text = QApplication::clipboard()->text();
   TSheetRecords records = TabTextRecords(text.toStdString());
   if (records.empty())
     return;
-  if (LooksLikeHeader(records.front().first)) {
-    UseSheet(TPlantSheet::FromRecords(std::move(records)), true);
-    return;
-  }
-  if (!FSheet.Names.empty() && records.front().first.count == FSheet.Names.size()) {
+  const bool header = LooksLikeHeader(records.front().first);
+  if (!header && !FSheet.Names.empty() && records.front().first.count == FSheet.Names.size()) {
     FSheet.AppendRows(records);
     UseSheet(std::move(FSheet), true);
+    return;
+  }
+  if (!AskToSave())
+    return;
+  if (header) {
+    UseSheet(TPlantSheet::FromRecords(std::move(records)), true);
     return;
   }
   TPlantSheet sheet = TPlantSheet::WithoutHeader(std::move(records));

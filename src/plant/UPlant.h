@@ -40,7 +40,8 @@ public:
   // Table 1 (rows) or 2 (units) onto the clipboard as HTML and as text.
   void CopyTable(int table);
 
-  bool Computing() const { return FWorker != nullptr; }
+  // Whether a computation runs or is due (after an edit).
+  bool Computing() const;
   bool Modified() const { return FModified; }
   const TPlantSheet &Sheet() const { return FSheet; }
   const TPlantResult &Result() const { return FResult; }

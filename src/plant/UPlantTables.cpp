@@ -182,6 +182,10 @@ void TfrmPlant::Recompute() {
   FWorker->start();
 }
 
+bool TfrmPlant::Computing() const {
+  return FWorker != nullptr || FRecompute->isActive();
+}
+
 void TfrmPlant::Progress(std::size_t done) {
   pbProgress->setValue(int(done));
 }

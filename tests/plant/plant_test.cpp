@@ -15,6 +15,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -243,6 +245,29 @@ private slots:
     QCOMPARE(again.Sheet().Names, window.Sheet().Names);
     QCOMPARE(again.Sheet().Cells, window.Sheet().Cells);
     QCOMPARE(UnitLines(again), UnitLines(window));
+  }
+
+  // A long sheet computes behind a progress bar whose Cancel stops it; what
+  // was shown is then no answer to export.
+  void LongSheetCancels() {
+    TfrmPlant window;
+    QString text = Header;
+    for (int i = 0; i < 500; ++i)
+      text += Rows;
+    QApplication::clipboard()->setText(text);
+    window.acPaste->trigger();
+    QVERIFY(window.Computing());
+    QVERIFY(!window.pbProgress->isHidden());
+    QTest::mouseClick(window.btCancel, Qt::LeftButton);
+    QVERIFY(!window.Computing());
+    QVERIFY(window.pbProgress->isHidden());
+    FWatchdog.Expect([](QWidget *box) { QTest::keyClick(box, Qt::Key_Escape); });
+    QVERIFY(!window.ExportTo(FDir.filePath(QStringLiteral("cancelled.html")), TReportFormat::Html));
+    QVERIFY(!QFile::exists(FDir.filePath(QStringLiteral("cancelled.html"))));
+    // The next edit computes again, to the end.
+    window.sgRows->item(0, 6)->setText(QStringLiteral("0.5"));
+    Await(window);
+    QCOMPARE(window.Result().Rows.size(), std::size_t(4500));
   }
 
   // Closing with unsaved edits asks; 取消 keeps the window open.
