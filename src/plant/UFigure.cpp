@@ -100,10 +100,10 @@ void DrawLegend(QPainter &p, const QRectF &plot, const std::vector<const TReport
   for (std::size_t i = 0; i < drawn.size() && i < std::size(Colours); ++i) {
     const double top = plot.bottom() + 32 + 16 * double(i);
     p.setPen(QPen(Colours[i], 2));
-    p.drawLine(QPointF(plot.left(), top + 7), QPointF(plot.left() + 24, top + 7));
+    p.drawLine(QPointF(10, top + 7), QPointF(34, top + 7));
     p.setPen(Qt::black);
     const TKestrin &k = drawn[i]->Calc;
-    p.drawText(QPointF(plot.left() + 30, top + 12),
+    p.drawText(QPointF(40, top + 12),
                QString::fromStdString(drawn[i]->Pollutant + "：Qe = " + ValueToText(k.Qe()) +
                                       " kg/h，L = " + FixedText(k.Distance(), 2) + " m，级差值 " +
                                       ValueToText(k.GradedDistance()) + " m"));

@@ -75,6 +75,7 @@ void TfrmPlant::CreateMenus() {
                     &TfrmPlant::acExportClick);
   file->addSeparator();
   QAction *quit = file->addAction(QStringLiteral("退出(&X)"));
+  quit->setShortcut(QKeySequence::Quit);
   connect(quit, &QAction::triggered, this, &QWidget::close);
   QMenu *edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
   acPaste = action(edit, QStringLiteral("粘贴(&P)"), QKeySequence::Paste, &TfrmPlant::acPasteClick);
