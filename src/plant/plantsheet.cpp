@@ -49,7 +49,7 @@ bool LooksLikeHeader(const CsvRecord &record) {
   for (std::size_t i = 0; i < record.count; ++i) {
     const std::string key = ColumnKey(record.Field(i));
     if (!key.empty() &&
-        (KnownColumn(key) < InputCount || Among(key, UnitNames) || Among(key, PollutantNames)))
+        (HeaderColumn(key) < InputCount || Among(key, UnitNames) || Among(key, PollutantNames)))
       return true;
   }
   return false;
@@ -95,7 +95,7 @@ TColumnRole TPlantSheet::Role(std::size_t column) const {
   const std::string key = ColumnKey(Names[column]);
   if (key.empty())
     return TColumnRole::Other;
-  if (KnownColumn(key) < InputCount)
+  if (HeaderColumn(key) < InputCount)
     return TColumnRole::Input;
   if (Among(key, UnitNames))
     return TColumnRole::Unit;
@@ -141,7 +141,8 @@ TReportOptions PlantReportOptions(const TPlantSheet &sheet) {
       options.Unit = sheet.Names[i];
     else if (role == TColumnRole::Pollutant && options.Pollutant.empty())
       options.Pollutant = sheet.Names[i];
-    else if (role != TColumnRole::Input && !ColumnKey(sheet.Names[i]).empty())
+    else if (role != TColumnRole::Input && !ColumnKey(sheet.Names[i]).empty() &&
+             !IsUnusedColumn(sheet.Names[i]))
       options.Keep.push_back(sheet.Names[i]);
   }
   options.Date = RecordDateNow();
@@ -167,13 +168,16 @@ TPlantResult ComputePlant(const TPlantSheet &sheet, const std::atomic<bool> &can
       result.Problem = "表头无法使用：" + input.Problem();
       return result;
     }
+    // As kestrin-cli report reads its rows.
+    result.Options.Unused = input.Unused();
     TBatchRow row;
+    TFillDown units;
     while (input.Next(row)) {
       if (cancel) {
         result.Cancelled = true;
         return result;
       }
-      result.Rows.push_back(ReportRowOf(row, result.Options));
+      result.Rows.push_back(ReportRowOf(row, result.Options, units));
       progress(result.Rows.size());
     }
     result.Units = RollUp(result.Rows, result.Options.Raise);
