@@ -180,6 +180,9 @@ TPlantResult ComputePlant(const TPlantSheet &sheet, const std::atomic<bool> &can
       result.Rows.push_back(ReportRowOf(row, result.Options, units));
       progress(result.Rows.size());
     }
+    // As kestrin-cli report, no report of a header alone.
+    if (result.Rows.empty())
+      result.Problem = "表头下没有数据行。";
     result.Units = RollUp(result.Rows, result.Options.Raise);
   } catch (const std::bad_alloc &) {
     result = TPlantResult();

@@ -105,6 +105,9 @@ private slots:
   void cleanup() { QCOMPARE(FWatchdog.Pending(), 0); }
 
   void PasteWithHeader() {
+    TfrmPlant headerOnly;
+    Paste(headerOnly, Header); // nothing to report
+    QVERIFY(!headerOnly.Result().Problem.empty());
     TfrmPlant window;
     Paste(window, Header + Rows);
     QCOMPARE(UnitLines(window), PlantUnits);
