@@ -8,9 +8,12 @@
 
 #include "plantreport.h"
 
-// The figure as HTML (an SVG picture, then its caption), or "" when there
-// is nothing to draw; `id` keeps its clipping path apart from the others'.
-std::string UnitFigureHtml(const TUnitConclusion &unit, const std::vector<TReportRow> &rows,
-                           const std::string &id);
-// What the figure shows, for the Markdown, which has no picture.
-std::string FigureCaption(const TUnitConclusion &unit);
+// The figure of a unit's rows as HTML (an SVG picture, then `caption`), or
+// "" when there is nothing to draw; `id` keeps its clipping path apart from
+// the others'. Every pollutant has its own colour and mark, so equal curves
+// are told apart, and its full name in the legend.
+std::string UnitFigureHtml(const std::vector<TReportRow> &rows, const TUnitConclusion &unit,
+                           const std::string &id, const std::string &caption);
+// What the figure shows, without its number; pollutants whose rows failed
+// are named as missing.
+std::string FigureCaption(const TUnitConclusion &unit, const std::vector<std::string> &missing);

@@ -1,6 +1,6 @@
 // The per-unit roll-up: the largest graded distance of a unit's pollutants,
 // raised one grade when two or more share it; a failed row leaves the unit
-// undetermined. Also the next grade and L's fixed decimals.
+// undetermined. Also the next grade.
 #include "report.h"
 
 #include <cstdio>
@@ -79,17 +79,6 @@ TEST(UnitReport, NextGrade) {
     EXPECT_EQ(ValueToText(NextGrade(graded)), next) << graded;
 }
 
-TEST(UnitReport, FixedText) {
-  const std::tuple<double, int, const char *> cases[] = {
-      {988.084391971187, 2, "988.08"},
-      {13.099216742119, 0, "13"},
-      {2.675, 2, "2.67"}, // the double lies just below 2.675
-      {129347.098449617, 3, "129347.098"},
-      {0.5, 2, "0.50"}};
-  for (const auto &[value, digits, text] : cases)
-    EXPECT_EQ(FixedText(value, digits), text) << value;
-}
-
 // The plant as an engineer's spreadsheet saves it (GBK, CRLF, Chinese
 // header names, class spellings "Ⅱ类" and "2", a blank row below): the JSON
 // report parsed back, its rows and the roll-up of each unit.
@@ -132,12 +121,15 @@ TEST(UnitReport, PlantJson) {
   }
 }
 
-// The HTML that word processors open: UTF-8 declared, bordered tables, the
-// formula's sub- and superscripts, a figure per unit, the rule stated.
+// The HTML that word processors open: UTF-8 declared, bordered tables of
+// the page's width with their header repeated, units kept whole, the unit
+// cell spanning its rows, numbered captions, the formula's sub- and
+// superscripts, a figure per unit, the rule and the conclusion stated, a
+// failure explained in Chinese, a row at a band edge flagged.
 TEST(UnitReport, HtmlForWordProcessors) {
   InitNumericEnvironment();
   DecimalMark = '.';
-  std::vector<TReportRow> rows(2);
+  std::vector<TReportRow> rows(3);
   for (TReportRow &row : rows) {
     row.Unit = "车间<A>";
     row.Pollutant = "甲苯";
@@ -155,13 +147,25 @@ TEST(UnitReport, HtmlForWordProcessors) {
   rows[0].Calc.SetQe("277.372");
   rows[0].Calc.CalcDistance();
   rows[0].Check = CheckGradedDistance(rows[0].Calc);
+  // L = 1981.7 m by the L > 2000 m coefficients, graded 2000 m: a band edge.
+  rows[2] = rows[0];
+  rows[2].Calc.SetQe("210.5");
+  rows[2].Calc.CalcDistance();
+  rows[2].Check = CheckGradedDistance(rows[2].Calc);
   TReportOptions options;
   options.Raise = false;
-  const std::string html = ReportHtml(rows, options);
+  const std::string html = ReportDocument(rows, options);
+  EXPECT_EQ(html.find("2400※"), std::string::npos);
   for (const char *part :
-       {"<meta charset=\"utf-8\">", "<table border=\"1\"", "L<sup>C</sup>", "Q<sub>c</sub>",
+       {"<meta charset=\"utf-8\">", "<table class=\"grid\" border=\"1\" width=\"100%\"",
+        "<thead><tr>", "<td rowspan=\"3\">车间&lt;A&gt;</td>", "<td align=\"right\">5000</td>",
+        "C<sub>m</sub><br><span "
+        "style=\"white-space:nowrap\">(\u2060m\u2060g\u2060/\u2060m\u2060³\u2060)</span>",
+        "<b>表 3　各污染物的卫生防护距离</b>", "L<sup>C</sup>", "Q<sub>c</sub>",
         "src=\"data:image/svg+xml;base64,", "车间&lt;A&gt;", "本表未按",
-        "第 0 行（车间&lt;A&gt; · 甲苯）计算失败：Floating point overflow", "未确定",
+        "第 0 行（车间&lt;A&gt; · 甲苯）计算失败：浮点溢出（数值超出计算范围）（Floating point "
+        "overflow）",
+        "未确定", "车间&lt;A&gt;的卫生防护距离未确定（第 0 行计算失败）。", "2000※",
         "277.371801366629 kg/h，小于 Qe = 277.372 kg/h", "可能应取下一级差 2600 m"})
     EXPECT_NE(html.find(part), std::string::npos) << part;
 }
