@@ -3,6 +3,7 @@
 // undetermined. Also the next grade.
 #include "report.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -121,6 +122,21 @@ TEST(UnitReport, PlantJson) {
   }
 }
 
+std::string Base64Decoded(const std::string &text) {
+  const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  std::uint32_t group = 0;
+  int bits = 0;
+  for (char c : text) {
+    if (c == '=')
+      break;
+    group = group << 6 | static_cast<std::uint32_t>(digits.find(c));
+    if ((bits += 6) >= 8)
+      out += static_cast<char>(group >> (bits -= 8) & 0xFF);
+  }
+  return out;
+}
+
 // The HTML that word processors open: UTF-8 declared, bordered tables of
 // the page's width with their header repeated, units kept whole, the unit
 // cell spanning its rows, numbered captions, the formula's sub- and
@@ -132,7 +148,7 @@ TEST(UnitReport, HtmlForWordProcessors) {
   std::vector<TReportRow> rows(3);
   for (TReportRow &row : rows) {
     row.Unit = "车间<A>";
-    row.Pollutant = "甲苯";
+    row.Pollutant = "甲\x01苯\xEF\xBF\xBE";
     row.Calc.SetArea("100");
     row.Calc.SetCm("0.25");
     row.Calc.SetWindSpeed("3.5");
@@ -156,6 +172,14 @@ TEST(UnitReport, HtmlForWordProcessors) {
   options.Raise = false;
   const std::string html = ReportDocument(rows, options);
   EXPECT_EQ(html.find("2400※"), std::string::npos);
+  // A label XML cannot hold (a control character, U+FFFE) stays out of
+  // the figure's SVG, replaced by U+FFFD: the picture remains well-formed.
+  const std::size_t from = html.find("base64,") + 7;
+  const std::string svg = Base64Decoded(html.substr(from, html.find('"', from) - from));
+  EXPECT_NE(svg.find("甲\xEF\xBF\xBD苯\xEF\xBF\xBD"), std::string::npos);
+  EXPECT_EQ(svg.find("\xEF\xBF\xBE"), std::string::npos);
+  for (char c : svg)
+    EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n') << int(c);
   for (const char *part :
        {"<meta charset=\"utf-8\">", "<table class=\"grid\" border=\"1\" width=\"100%\"",
         "<thead><tr>", "<td rowspan=\"3\">车间&lt;A&gt;</td>", "<td align=\"right\">5000</td>",
@@ -163,7 +187,7 @@ TEST(UnitReport, HtmlForWordProcessors) {
         "style=\"white-space:nowrap\">(\u2060m\u2060g\u2060/\u2060m\u2060³\u2060)</span>",
         "<b>表 3　各污染物的卫生防护距离</b>", "L<sup>C</sup>", "Q<sub>c</sub>",
         "src=\"data:image/svg+xml;base64,", "车间&lt;A&gt;", "本表未按",
-        "第 0 行（车间&lt;A&gt; · 甲苯）计算失败：浮点溢出（数值超出计算范围）（Floating point "
+        "第 0 行（车间&lt;A&gt; · 甲\xEF\xBF\xBD苯\xEF\xBF\xBD）计算失败：浮点溢出（数值超出计算范围）（Floating point "
         "overflow）",
         "未确定", "车间&lt;A&gt;的卫生防护距离未确定（第 0 行计算失败）。", "2000※",
         "277.371801366629 kg/h，小于 Qe = 277.372 kg/h", "可能应取下一级差 2600 m"})
