@@ -85,12 +85,13 @@ std::string BatchHelp() {
 )" + OutputColumnsHelp() +
          R"(
 Reports (kestrin-cli report):
-  One document from a batch file: the method, table 1 (a row per input row:
-  S, Cm, Qe, V, class, A-D, L and its graded value), table 2 (a row per
-  production unit: the largest graded distance, the pollutants that give
-  it, how many reach it, and the unit's distance), notes on rows whose
-  graded distance does not hold Qe and on failed rows, and in HTML a figure
-  per unit. The rule: a unit's distance is the largest graded distance of
+  One document from a batch file: the method with the coefficients (tables
+  1 and 2), table 3 (a row per input row, grouped by unit: S, Cm, Qe, V,
+  class, A-D, L and its graded value), table 4 (a row per production unit:
+  the largest graded distance, the pollutants that give it, how many reach
+  it, and the unit's distance), in HTML a figure per unit, a concluding
+  sentence per unit, and notes on rows whose graded distance does not hold
+  Qe, rows at a band edge (marked in both tables) and failed rows. The rule: a unit's distance is the largest graded distance of
   its pollutants, raised one grade (50 -> 100, 100 -> 200, 1000 -> 1200,
   2000 -> 2200 ...) when two or more pollutants share it; --no-raise keeps
   it. A unit with a failed row has no distance (not determined).
