@@ -1,5 +1,6 @@
 #include "document.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -41,8 +42,16 @@ std::size_t BlockMarker(const std::string &text) {
   return list ? end : std::string::npos;
 }
 
-const char *AlignAttribute(const TTableLayout &layout, std::size_t column) {
-  return column < layout.Align.size() && layout.Align[column] == 'r' ? " align=\"right\"" : "";
+// Right-aligned; a number (short text without blanks or CJK) is never
+// broken across lines, whereas a message in its column may wrap.
+std::string AlignAttribute(const TTableLayout &layout, std::size_t column,
+                           const std::string &text) {
+  if (column >= layout.Align.size() || layout.Align[column] != 'r')
+    return {};
+  const bool number = std::all_of(text.begin(), text.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x80 && c != ' ';
+  });
+  return number ? " align=\"right\" nowrap" : " align=\"right\"";
 }
 
 } // namespace
@@ -114,7 +123,7 @@ void HtmlTable(std::string &out, const std::vector<std::vector<std::string>> &ro
 }
 
 const char *const TableCss =
-    "table{border-collapse:collapse}th,td{padding:2px 4px}"
+    "table{border-collapse:collapse;font-size:9pt}th,td{padding:2px 4px}"
     "table.grid th,table.grid td{border:1px solid #000}"
     "table.three-line{border-top:1.5pt solid #000;border-bottom:1.5pt solid #000}"
     "table.three-line th{border-bottom:0.75pt solid #000}";
@@ -124,27 +133,45 @@ void HtmlTableStart(std::string &out, const TTableLayout &layout) {
   // Word and LibreOffice take the borders from the attributes and the
   // inline styles; browsers from the style sheet as well.
   out += grid ? "<table class=\"grid\" border=\"1\" width=\"100%\" cellspacing=\"0\" "
-                "cellpadding=\"4\" style=\"border-collapse:collapse\">\n<thead><tr>"
+                "cellpadding=\"4\" style=\"border-collapse:collapse;font-size:9pt\">\n"
               : "<table class=\"three-line\" border=\"0\" width=\"100%\" cellspacing=\"0\" "
-                "cellpadding=\"4\" style=\"border-collapse:collapse;border-top:1.5pt solid "
-                "#000;border-bottom:1.5pt solid #000\">\n<thead><tr>";
-  const char *th = grid ? "<th>"
-                        : "<th style=\"border-top:1.5pt solid #000;border-bottom:0.75pt "
-                          "solid #000\">";
-  for (std::size_t i = 0; i < layout.Head.size(); ++i)
-    out += th + (i < layout.HtmlHead.size() ? layout.HtmlHead[i] : HtmlEscaped(layout.Head[i])) +
+                "cellpadding=\"4\" style=\"border-collapse:collapse;font-size:9pt;"
+                "border-top:1.5pt solid #000;border-bottom:1.5pt solid #000\">\n";
+  if (!layout.Widths.empty()) {
+    out += "<colgroup>";
+    for (int width : layout.Widths)
+      out += "<col width=\"" + std::to_string(width) + "%\">";
+    out += "</colgroup>\n";
+  }
+  out += "<thead><tr>";
+  for (std::size_t i = 0; i < layout.Head.size(); ++i) {
+    out += "<th";
+    if (i < layout.Widths.size())
+      out += " width=\"" + std::to_string(layout.Widths[i]) + "%\"";
+    if (i < layout.HtmlHead.size() && i < layout.Align.size() && layout.Align[i] == 'r')
+      out += " nowrap"; // a number's name, its unit below: "(mg/m³)" whole
+    if (!grid)
+      out += " style=\"border-top:1.5pt solid #000;border-bottom:0.75pt solid #000\"";
+    out += ">" + (i < layout.HtmlHead.size() ? layout.HtmlHead[i] : HtmlEscaped(layout.Head[i])) +
            "</th>";
+  }
   out += "</tr></thead>\n<tbody>\n";
 }
 
 void HtmlTableRow(std::string &out, const TTableLayout &layout,
-                  const std::vector<std::string> &cells, std::size_t span) {
+                  const std::vector<std::string> &cells, std::size_t span, std::size_t rowsAfter) {
+  // Word and LibreOffice draw a three-line table's bottom rule only from
+  // the cells that reach the bottom.
+  const bool threeLine = layout.Style == TTableStyle::ThreeLine;
   out += "<tr>";
   for (std::size_t i = span == 0 ? 1 : 0; i < cells.size(); ++i) {
     out += "<td";
     if (i == 0 && span > 1)
       out += " rowspan=\"" + std::to_string(span) + "\"";
-    out += AlignAttribute(layout, i);
+    out += AlignAttribute(layout, i, cells[i]);
+    const std::size_t rows = i == 0 && span > 1 ? span : 1;
+    if (threeLine && rowsAfter + 1 == rows)
+      out += " style=\"border-bottom:1.5pt solid #000\"";
     out += ">" + HtmlEscaped(cells[i]) + "</td>";
   }
   out += "</tr>\n";

@@ -46,20 +46,24 @@ void MarkdownTable(std::string &out, const TTableRows &rows);
 
 // Tables written a row at a time, for documents too long to hold, laid out
 // for a printed page: the full text width, the header repeated after a page
-// break (<thead>), a column's cells aligned by `Align` ('r' right, else
-// left), and either a grid or the three rules of a 三线表.
+// break (<thead>), 9 pt text (小五), a column's cells aligned by `Align`
+// ('r' right and unbroken, else left), and either a grid or the three rules
+// of a 三线表.
 enum class TTableStyle { Grid, ThreeLine };
 struct TTableLayout {
   std::vector<std::string> Head;     // the header's cells as plain text
   std::vector<std::string> HtmlHead; // the same as HTML (sub- and superscripts)
   std::string Align;                 // a letter per column
+  std::vector<int> Widths = {};      // percent of the width per column; empty: as laid out
   TTableStyle Style = TTableStyle::Grid;
 };
 void HtmlTableStart(std::string &out, const TTableLayout &layout);
 // `span` 1: a row; above 1: its first cell spans `span` rows; 0: the first
-// cell is left out, covered by a span above.
+// cell is left out, covered by a span above. `rowsAfter`: how many rows
+// the table has below this one (the three-line style rules the bottom).
 void HtmlTableRow(std::string &out, const TTableLayout &layout,
-                  const std::vector<std::string> &cells, std::size_t span = 1);
+                  const std::vector<std::string> &cells, std::size_t span,
+                  std::size_t rowsAfter);
 void HtmlTableEnd(std::string &out);
 void MarkdownTableStart(std::string &out, const TTableLayout &layout);
 void MarkdownTableRow(std::string &out, const std::vector<std::string> &cells);

@@ -257,15 +257,21 @@ std::string Base64(const std::string &bytes) {
 
 } // namespace
 
-std::string FigureCaption(const TUnitConclusion &unit, const std::vector<std::string> &missing) {
+std::string FigureCaption(const TUnitConclusion &unit, const TFigureOmissions &omitted) {
   std::string names;
-  for (const std::string &name : missing)
+  for (const std::string &name : omitted.FailedNames)
     names += (names.empty() ? "" : "、") + name;
+  if (omitted.Failed > omitted.FailedNames.size())
+    names += "等 " + std::to_string(omitted.Failed) + " 种污染物";
   return unit.Unit +
          " 各污染物的模型排放量 Q(L)（实线）、Qe（虚线）、L 计算值（标记）与级差值（点线）" +
          (unit.Determined ? "；黑色竖线为该单元的卫生防护距离 " + ValueToText(unit.Distance) + " m"
                           : "") +
-         (missing.empty() ? "" : "；" + names + "计算失败，图中缺") + "。";
+         (omitted.Failed > 0 ? "；" + names + "计算失败，图中缺" : "") +
+         (omitted.NotDrawn > 0
+              ? "；另有 " + std::to_string(omitted.NotDrawn) + " 种污染物未绘出，见表中各行"
+              : "") +
+         "。";
 }
 
 // A figure as a picture of its own, then its caption: word processors show

@@ -3,6 +3,7 @@
 // 卫生防护距离.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,12 @@
 // are told apart, and its full name in the legend.
 std::string UnitFigureHtml(const std::vector<TReportRow> &rows, const TUnitConclusion &unit,
                            const std::string &id, const std::string &caption);
-// What the figure shows, without its number; pollutants whose rows failed
-// are named as missing.
-std::string FigureCaption(const TUnitConclusion &unit, const std::vector<std::string> &missing);
+// What a unit's figure leaves out: the pollutants whose rows failed (the
+// first ten named), and those past the most a figure draws.
+struct TFigureOmissions {
+  std::size_t Failed = 0;
+  std::vector<std::string> FailedNames;
+  std::size_t NotDrawn = 0;
+};
+// What the figure shows, without its number, and what it lacks.
+std::string FigureCaption(const TUnitConclusion &unit, const TFigureOmissions &omitted);

@@ -72,10 +72,10 @@ public:
     else
       MarkdownTableStart(FOut += "\n", FLayout);
   }
-  // span as HtmlTableRow's; Markdown repeats the first cell.
-  void Row(const std::vector<std::string> &cells, std::size_t span = 1) {
+  // span and rowsAfter as HtmlTableRow's; Markdown repeats the first cell.
+  void Row(const std::vector<std::string> &cells, std::size_t rowsAfter, std::size_t span = 1) {
     if (FHtml)
-      HtmlTableRow(FOut, FLayout, cells, span);
+      HtmlTableRow(FOut, FLayout, cells, span, rowsAfter);
     else
       MarkdownTableRow(FOut, cells);
     Flush(false);
@@ -112,7 +112,7 @@ void CoefficientTables(TWriter &w, TNumbering &numbers) {
       std::vector<std::string> row = {DistanceBandRanges[band], WindBandRanges[wind]};
       for (int sourceClass = 0; sourceClass < 3; ++sourceClass)
         row.push_back(ValueToText(TableA[band][wind][sourceClass]));
-      w.Row(row);
+      w.Row(row, static_cast<std::size_t>(8 - 3 * band - wind));
     }
   w.TableEnd();
   w.Block({TBlock::Caption, numbers.NextTable() + "　计算系数 B、C、D", {}, {}});
@@ -123,7 +123,8 @@ void CoefficientTables(TWriter &w, TNumbering &numbers) {
   for (int band = 0; band < 3; ++band)
     w.Row({DistanceBandRanges[band], ValueToText(TableB[band][0]), ValueToText(TableB[band][1]),
            ValueToText(TableC[band][0]), ValueToText(TableC[band][1]), ValueToText(TableD[band][0]),
-           ValueToText(TableD[band][1])});
+           ValueToText(TableD[band][1])},
+          static_cast<std::size_t>(2 - band));
   w.TableEnd();
 }
 
@@ -182,7 +183,8 @@ TTableLayout RowLayout() {
           {"生产单元", "污染物", HeadHtml("S", "m²"), HeadHtml("C<sub>m</sub>", "mg/m³"),
            HeadHtml("Q<sub>e</sub>", "kg/h"), HeadHtml("V", "m/s"), "类别", "A", "B", "C", "D",
            HeadHtml("L 计算值", "m"), HeadHtml("级差值", "m")},
-          "llrrrrlrrrrrr"};
+          "llrrrrlrrrrrr",
+          {10, 15, 8, 7, 8, 6, 7, 5, 6, 5, 5, 10, 8}};
 }
 
 const char *const EdgeFootnote =
@@ -191,12 +193,13 @@ const char *const EdgeFootnote =
 // Table 1: each unit's rows together, under one unit cell.
 bool RowTable(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &units, int digits) {
   bool edge = false;
+  std::size_t rowsAfter = store.Size();
   w.TableStart(RowLayout());
   for (const TUnitConclusion &unit : units)
     for (std::size_t k = 0; k < unit.Rows.size(); ++k) {
       const TReportRow row = store.Get(unit.Rows[k]);
       edge |= row.Error.empty() && AtBandEdge(row);
-      w.Row(RowCells(row, digits), k == 0 ? unit.Rows.size() : 0);
+      w.Row(RowCells(row, digits), --rowsAfter, k == 0 ? unit.Rows.size() : 0);
     }
   w.TableEnd();
   return edge;
@@ -230,16 +233,21 @@ void UnitTable(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> 
                  "卫生防护距离 (m)"},
                 {"生产单元", HeadHtml("最大级差值", "m"), "取得最大级差值的污染物",
                  "达到该级差值的污染物数", HeadHtml("卫生防护距离", "m")},
-                "lrlrr"});
+                "lrlrr",
+                {15, 15, 35, 15, 20}});
+  std::size_t rowsAfter = units.size();
   for (const TUnitConclusion &unit : units) {
+    --rowsAfter;
     if (!unit.Determined) {
-      w.Row({unit.Unit, Dash, Dash, Dash, "未确定（" + FailedLines(unit, store) + "计算失败）"});
+      w.Row({unit.Unit, Dash, Dash, Dash, "未确定（" + FailedLines(unit, store) + "计算失败）"},
+            rowsAfter);
       continue;
     }
     w.Row({unit.Unit, ValueToText(unit.Largest), Join(unit.Deciding, "、"),
            std::to_string(unit.Deciding.size()),
            ValueToText(unit.Distance) + (unit.Raised ? "（提高一级）" : "") +
-               (edgeUnits.count(unit.Unit) ? EdgeMark : "")});
+               (edgeUnits.count(unit.Unit) ? EdgeMark : "")},
+          rowsAfter);
   }
   w.TableEnd();
 }
@@ -247,17 +255,22 @@ void UnitTable(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> 
 // The figure of each unit, its caption numbered and naming failed pollutants.
 void Figures(TWriter &w, TNumbering &numbers, TRowStore &store,
              const std::vector<TUnitConclusion> &units) {
+  // More curves than this cannot be told apart (nor drawn in good time).
+  constexpr std::size_t MostDrawn = 12;
   for (std::size_t u = 0; u < units.size(); ++u) {
     std::vector<TReportRow> rows;
-    std::vector<std::string> missing;
+    TFigureOmissions omitted;
     for (std::size_t i : units[u].Rows) {
-      rows.push_back(store.Get(i));
-      if (!rows.back().Error.empty())
-        missing.push_back(rows.back().Pollutant);
+      TReportRow row = store.Get(i);
+      if (!row.Error.empty() && ++omitted.Failed <= 10)
+        omitted.FailedNames.push_back(row.Pollutant);
+      else if (row.Error.empty() && rows.size() < MostDrawn)
+        rows.push_back(std::move(row));
+      else if (row.Error.empty())
+        ++omitted.NotDrawn;
     }
-    const int number = numbers.Figures + 1;
-    const std::string caption =
-        "图 " + numbers.Prefix + std::to_string(number) + "　" + FigureCaption(units[u], missing);
+    const std::string caption = "图 " + numbers.Prefix + std::to_string(numbers.Figures + 1) +
+                                "　" + FigureCaption(units[u], omitted);
     const std::string html =
         UnitFigureHtml(rows, units[u], "unit" + std::to_string(u + 1), caption);
     if (!html.empty()) {

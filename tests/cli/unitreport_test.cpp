@@ -172,6 +172,17 @@ TEST(UnitReport, HtmlForWordProcessors) {
   options.Raise = false;
   const std::string html = ReportDocument(rows, options);
   EXPECT_EQ(html.find("2400※"), std::string::npos);
+  // The 三线表: no grid; the bottom rule on the cells that reach the bottom
+  // (the last unit's spanning cell and the last row's).
+  options.TableStyle = TTableStyle::ThreeLine;
+  options.CaptionPrefix = "5.3-";
+  const std::string threeLine = ReportDocument(rows, options);
+  for (const char *part :
+       {"<table class=\"three-line\" border=\"0\"", "<b>表 5.3-3　各污染物的卫生防护距离</b>",
+        "<td rowspan=\"3\" style=\"border-bottom:1.5pt solid #000\">车间&lt;A&gt;</td>",
+        "<td style=\"border-bottom:1.5pt solid #000\">车间&lt;A&gt;</td>", "图 5.3-1　"})
+    EXPECT_NE(threeLine.find(part), std::string::npos) << part;
+  EXPECT_EQ(threeLine.find("class=\"grid\""), std::string::npos);
   // A label XML cannot hold (a control character, U+FFFE) stays out of
   // the figure's SVG, replaced by U+FFFD: the picture remains well-formed.
   const std::size_t from = html.find("base64,") + 7;
@@ -182,7 +193,7 @@ TEST(UnitReport, HtmlForWordProcessors) {
     EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n') << int(c);
   for (const char *part :
        {"<meta charset=\"utf-8\">", "<table class=\"grid\" border=\"1\" width=\"100%\"",
-        "<thead><tr>", "<td rowspan=\"3\">车间&lt;A&gt;</td>", "<td align=\"right\">5000</td>",
+        "<thead><tr>", "<td rowspan=\"3\">车间&lt;A&gt;</td>", "<td align=\"right\" nowrap>5000</td>",
         "C<sub>m</sub><br><span "
         "style=\"white-space:nowrap\">(\u2060m\u2060g\u2060/\u2060m\u2060³\u2060)</span>",
         "<b>表 3　各污染物的卫生防护距离</b>", "L<sup>C</sup>", "Q<sub>c</sub>",

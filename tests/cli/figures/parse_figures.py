@@ -5,7 +5,8 @@ Runs `kestrin-cli report` (HTML) on a plant whose labels hold what a pasted
 cell can (a control character, U+FFFE, XML's specials, a long name, two
 pollutants with the same curve, a failed row) and checks that every figure
 is well-formed XML, shows every pollutant in full with its own mark, and is
-numbered, its caption naming the failed pollutant as missing.
+numbered, its caption naming the failed pollutant as missing (and how many
+pollutants past the twelve drawn it leaves out).
 
 Usage: parse_figures.py [emulator...] kestrin-cli
 """
@@ -22,7 +23,7 @@ ROWS = [
     ("涂装车间\x01", LONG, "2000,2,2.3,II,0.8"),
     ("储罐区", "苯", "1200,1,2.3,I,0.265"),
     ("储罐区", "氨", "1200,1,2.3,I,-1"),  # fails
-]
+] + [("大厂", "气体%d" % i, "1200,1,2.3,I,%g" % (0.1 + i / 10)) for i in range(13)]
 
 
 def main():
@@ -35,8 +36,8 @@ def main():
     html = run.stdout.decode("utf-8")
     failures = []
     pictures = re.findall(r'src="data:image/svg\+xml;base64,([^"]*)"', html)
-    if len(pictures) != 2:
-        failures.append("%d figures, expected 2 (exit %d: %s)" % (len(pictures), run.returncode,
+    if len(pictures) != 3:
+        failures.append("%d figures, expected 3 (exit %d: %s)" % (len(pictures), run.returncode,
                                                                    run.stderr.decode()))
     texts = []
     for i, picture in enumerate(pictures):
@@ -54,7 +55,8 @@ def main():
         for name in ("甲苯\ufffd", "二甲苯<&>", LONG):
             if name not in texts[0]:
                 failures.append("the legend lacks %r" % name)
-    for caption in ("图 5.3-1　涂装车间\ufffd 各污染物", "图 5.3-2　储罐区 各污染物", "氨计算失败，图中缺"):
+    for caption in ("图 5.3-1　涂装车间\ufffd 各污染物", "图 5.3-2　储罐区 各污染物", "氨计算失败，图中缺",
+                    "图 5.3-3　大厂", "另有 1 种污染物未绘出"):
         if caption not in html.replace("&lt;", "<").replace("&amp;", "&"):
             failures.append("no caption %r" % caption)
     for failure in failures:
