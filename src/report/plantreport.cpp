@@ -205,17 +205,23 @@ bool RowTable(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &
   return edge;
 }
 
-// The lines of a unit's failed rows, "第 3、7 行"; past ten, how many more.
-std::string FailedLines(const TUnitConclusion &unit, TRowStore &store) {
+// The lines of rows, "第 3、7 行"; past ten, how many.
+std::string LinesText(const std::vector<std::size_t> &indices, TRowStore &store) {
   std::vector<std::string> lines;
-  std::size_t failed = 0;
-  for (std::size_t i : unit.Rows) {
-    const TReportRow row = store.Get(i);
-    if (!row.Error.empty() && ++failed <= 10)
-      lines.push_back(std::to_string(row.Line));
-  }
+  for (std::size_t k = 0; k < indices.size() && k < 10; ++k)
+    lines.push_back(std::to_string(store.Get(indices[k]).Line));
   return "第 " + Join(lines, "、") + " 行" +
-         (failed > 10 ? "等 " + std::to_string(failed) + " 行" : "");
+         (indices.size() > 10 ? "等 " + std::to_string(indices.size()) + " 行" : "");
+}
+
+// Why a unit has no distance: "第 3 行计算失败；甲苯重复：第 4、6 行".
+std::string UndeterminedText(const TUnitConclusion &unit, TRowStore &store) {
+  std::vector<std::string> reasons;
+  if (!unit.FailedRows.empty())
+    reasons.push_back(LinesText(unit.FailedRows, store) + "计算失败");
+  for (const TRepeatedPollutant &repeated : unit.Repeated)
+    reasons.push_back(repeated.Pollutant + "重复：" + LinesText(repeated.Rows, store));
+  return Join(reasons, "；");
 }
 
 std::string RuleText(bool raise) {
@@ -239,7 +245,7 @@ void UnitTable(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> 
   for (const TUnitConclusion &unit : units) {
     --rowsAfter;
     if (!unit.Determined) {
-      w.Row({unit.Unit, Dash, Dash, Dash, "未确定（" + FailedLines(unit, store) + "计算失败）"},
+      w.Row({unit.Unit, Dash, Dash, Dash, "未确定（" + UndeterminedText(unit, store) + "）"},
             rowsAfter);
       continue;
     }
@@ -286,7 +292,7 @@ void Conclusions(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion
     w.Block({TBlock::Paragraph,
              unit.Determined
                  ? unit.Unit + "的卫生防护距离为 " + ValueToText(unit.Distance) + " m。"
-                 : unit.Unit + "的卫生防护距离未确定（" + FailedLines(unit, store) + "计算失败）。",
+                 : unit.Unit + "的卫生防护距离未确定（" + UndeterminedText(unit, store) + "）。",
              {},
              {}});
     w.Flush(false);
@@ -307,17 +313,48 @@ std::string RowNote(const TReportRow &row) {
   return note.empty() ? note : RowName(row) + note;
 }
 
-void Notes(TWriter &w, TRowStore &store, const char *heading) {
-  bool any = false;
-  for (std::size_t i = 0; i < store.Size(); ++i) {
-    const std::string note = RowNote(store.Get(i));
-    if (note.empty())
+// Each note in turn: the columns not used, the rows whose unit was filled
+// down, the repeated pollutants, then the rows' own.
+template <typename Take>
+void ForEachNote(TRowStore &store, const std::vector<TUnitConclusion> &units,
+                 const TReportOptions &options, Take take) {
+  if (!options.Unused.empty())
+    take("未用于计算的列：" + Join(options.Unused, "、") + "。");
+  // "第 3–4 行的生产单元沿用上一行：涂装车间", a note per run of filled rows.
+  for (std::size_t i = 0; i < store.Size();) {
+    const TReportRow first = store.Get(i);
+    std::size_t end = i + 1;
+    if (!first.UnitFilled) {
+      i = end;
       continue;
+    }
+    std::size_t lastLine = first.Line;
+    for (TReportRow next;
+         end < store.Size() && (next = store.Get(end)).UnitFilled && next.Unit == first.Unit; ++end)
+      lastLine = next.Line;
+    take("第 " + std::to_string(first.Line) + (end - i > 1 ? "–" + std::to_string(lastLine) : "") +
+         " 行的生产单元沿用上一行：" + first.Unit);
+    i = end;
+  }
+  for (const TUnitConclusion &unit : units)
+    for (const TRepeatedPollutant &repeated : unit.Repeated)
+      take(LinesText(repeated.Rows, store) + "（" + unit.Unit + "）重复填写了污染物" +
+           repeated.Pollutant + "：请将该单元" + repeated.Pollutant +
+           "的总排放量填写为一行；该单元的卫生防护距离未确定。");
+  for (std::size_t i = 0; i < store.Size(); ++i)
+    if (const std::string note = RowNote(store.Get(i)); !note.empty())
+      take(note);
+}
+
+void Notes(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &units,
+           const TReportOptions &options, const char *heading) {
+  bool any = false;
+  ForEachNote(store, units, options, [&](const std::string &note) {
     if (!std::exchange(any, true))
       w.Block({TBlock::Heading, heading, {}, {}});
     w.Block({TBlock::Paragraph, note, {}, {}});
     w.Flush(false);
-  }
+  });
 }
 
 void Document(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &units,
@@ -340,7 +377,7 @@ void Document(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &
     Figures(w, numbers, store, units);
   w.Block({TBlock::Heading, "四、结论", {}, {}});
   Conclusions(w, store, units);
-  Notes(w, store, "五、说明");
+  Notes(w, store, units, options, "五、说明");
 }
 
 // A row as the batch tool's JSON writes its case, and where the row stands.
@@ -363,10 +400,21 @@ Json UnitJson(const TUnitConclusion &unit, TRowStore &store) {
   j["at_largest"] = unit.Deciding.size();
   j["raised"] = unit.Raised;
   j["distance"] = unit.Determined ? JsonNumber(unit.Distance) : Json(nullptr);
-  Json lines = Json::array();
-  for (std::size_t i : unit.Rows)
-    lines.push_back(store.Get(i).Line);
-  j["lines"] = lines;
+  const auto lines = [&store](const std::vector<std::size_t> &indices) {
+    Json list = Json::array();
+    for (std::size_t i : indices)
+      list.push_back(store.Get(i).Line);
+    return list;
+  };
+  j["lines"] = lines(unit.Rows);
+  if (unit.Determined)
+    return j;
+  // Why not: the failed rows, the pollutants listed more than once.
+  j["failed_lines"] = lines(unit.FailedRows);
+  Json repeated = Json::array();
+  for (const TRepeatedPollutant &r : unit.Repeated)
+    repeated.push_back({{"pollutant", r.Pollutant}, {"lines", lines(r.Rows)}});
+  j["repeated"] = repeated;
   return j;
 }
 
@@ -418,9 +466,7 @@ void JsonDocument(TWriter &w, TRowStore &store, const std::vector<TUnitConclusio
   }
   {
     TJsonArray notes(w, "notes");
-    for (std::size_t i = 0; i < store.Size(); ++i)
-      if (const std::string note = RowNote(store.Get(i)); !note.empty())
-        notes.Add(note);
+    ForEachNote(store, units, options, [&notes](const std::string &note) { notes.Add(note); });
   }
   w.Raw("\n}\n");
 }
@@ -452,6 +498,7 @@ std::string FailureText(const std::string &message) {
       {"unknown mode", "计算模式无法识别（应为 distance 或 emission）"},
       {"fields, found", "该行的列数与表头不符"},
       {"has no name in the header", "该行在表头没有名称的列中有值"},
+      {"unit cell is empty", "该行的生产单元为空，且上方没有可沿用的单元"},
       {"quote", "该行的引号不配对（CSV 格式错误）"},
       {"text", "该格的文字编码无法识别"},
   };
@@ -490,6 +537,14 @@ bool TPlantReport::Write(const TSink &sink) {
   return w.Flush(true) && !FRows->Failed();
 }
 
+std::size_t TPlantReport::Rows() const {
+  return FRows->Size();
+}
+
+std::size_t TPlantReport::LineOf(std::size_t index) {
+  return FRows->Get(index).Line;
+}
+
 bool TPlantReport::ScratchFailed() const {
   return FRows->Failed();
 }
@@ -517,14 +572,19 @@ TSheetOptions ReportSheetOptions(const TReportOptions &options) {
   return sheet;
 }
 
-TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options) {
+TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options, TFillDown &units) {
   TReportRow r;
   r.Line = row.Line;
   r.Unit = row.Kept[0];
+  const TFillDown::TFill fill = units.Fill(r.Unit);
+  r.UnitFilled = fill == TFillDown::FromAbove;
   r.Pollutant = options.Pollutant.empty() ? "第 " + std::to_string(row.Line) + " 行" : row.Kept[1];
   r.Direction = row.Case.Direction;
   r.Calc = row.Case.Calc;
   r.Error = row.Problem.empty() ? row.Case.Error : row.Problem;
+  if (r.Error.empty() && fill == TFillDown::NoneAbove)
+    r.Error = "its unit cell is empty and no row above names a unit (a merged cell keeps its "
+              "text in its first row)";
   if (r.Error.empty() && row.Case.Direction != TDirection::Distance)
     r.Error = "an emission row has no distance to report (its mode is emission)";
   if (r.Error.empty())

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document.h"
+#include "filldown.h"
 #include "record.h"
 #include "rollup.h"
 #include "rows.h"
@@ -23,6 +24,8 @@ struct TReportRow {
   std::string Error;                           // empty when the row succeeded
   TGradeCheck Check;                           // the graded distance against Qe, when it succeeded
   TDirection Direction = TDirection::Distance; // the row's mode
+  // Its unit cell was empty and took the unit of the row above.
+  bool UnitFilled = false;
 };
 
 enum class TReportFormat { Html, Markdown, Json };
@@ -30,6 +33,8 @@ enum class TReportFormat { Html, Markdown, Json };
 struct TReportOptions {
   std::string Unit, Pollutant;   // the label columns; Pollutant may be empty
   std::vector<std::string> Keep; // other columns the file may hold, not reported
+  // The sheet's columns read past (序号, 备注), for a note.
+  std::vector<std::string> Unused;
   TEncoding Encoding = TEncoding::Auto;
   TReportFormat Format = TReportFormat::Html;
   std::string Basis;         // replaces the method's opening sentence when not empty
@@ -58,6 +63,10 @@ public:
   TPlantReport &operator=(const TPlantReport &) = delete;
 
   void Add(const TReportRow &row);
+  std::size_t Rows() const;
+  std::vector<TUnitConclusion> Units() const { return FRollUp.Units(); }
+  // The input line of the row added `index`-th.
+  std::size_t LineOf(std::size_t index);
   // The document in the options' format; false when the sink refused a
   // piece or the scratch file failed (then the document is incomplete).
   bool Write(const TSink &sink);
@@ -78,7 +87,10 @@ std::string ReportDocument(const std::vector<TReportRow> &rows, const TReportOpt
 // How the report reads its sheet: the unit and pollutant columns kept first.
 TSheetOptions ReportSheetOptions(const TReportOptions &options);
 // A sheet's row as the report holds it; an emission row is a failed one.
-TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options);
+// An empty unit cell takes the unit of the row above, as a merged cell
+// means (`units` carries it from row to row); with no unit above, the row
+// fails.
+TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options, TFillDown &units);
 // A row whose graded distance lies in another distance band than the one
 // whose coefficients gave L (L = 1973.52 m by the L > 2000 m coefficients,
 // graded 2000 m): flagged "※" in both tables.

@@ -57,6 +57,7 @@ void TRowStore::Add(const TReportRow &row) {
   Put(record, row.Check.NextStep);
   Put(record, row.Check.Message);
   Put(record, row.Direction);
+  Put(record, row.UnitFilled);
   // Reading and writing a stream in turn needs a seek between them.
   if (!FWriting && !SeekStream(FFile, FEnd)) {
     FFailed = true;
@@ -85,7 +86,7 @@ TReportRow TRowStore::Get(std::size_t index) {
             !Take(FFile, row.Error) || !Take(FFile, row.Check.Done) ||
             !Take(FFile, row.Check.AllowedQe) || !Take(FFile, row.Check.Holds) ||
             !Take(FFile, row.Check.NextStep) || !Take(FFile, row.Check.Message) ||
-            !Take(FFile, row.Direction);
+            !Take(FFile, row.Direction) || !Take(FFile, row.UnitFilled);
   FReadAt = index + 1 < FOffsets.size() ? FOffsets[index + 1] : FEnd;
   row.Calc.Restore(state);
   return FFailed ? TReportRow() : row;
