@@ -4,7 +4,8 @@
 //   kestrin-cli batch [--keep NAME,...] [--encoding utf-8|gb18030|gbk] [--bom]
 //                     [--format csv|json|record] [FILE]
 //   kestrin-cli report --unit COL [--pollutant COL] [--format html|md|json] [-o OUT]
-//                      [--basis TEXT] [--no-raise] [--digits N] [--encoding ...] [FILE]
+//                      [--basis TEXT] [--no-raise] [--digits N] [--caption-prefix P]
+//                      [--table-style grid|three-line] [--encoding ...] [FILE]
 // where <class> is --class I|II|III or --stacks yes|no with --share above|within
 // (stacks yes) or --basis acute|chronic (stacks no); distance and emission
 // take --format text|json|record.
@@ -90,12 +91,13 @@ std::string BatchHelp() {
 )" + OutputColumnsHelp() +
          R"(
 Reports (kestrin-cli report):
-  One document from a batch file: the method, table 1 (a row per input row:
-  S, Cm, Qe, V, class, A-D, L and its graded value), table 2 (a row per
-  production unit: the largest graded distance, the pollutants that give
-  it, how many reach it, and the unit's distance), notes on rows whose
-  graded distance does not hold Qe and on failed rows, and in HTML a figure
-  per unit. The rule: a unit's distance is the largest graded distance of
+  One document from a batch file: the method with the coefficients (tables
+  1 and 2), table 3 (a row per input row, grouped by unit: S, Cm, Qe, V,
+  class, A-D, L and its graded value), table 4 (a row per production unit:
+  the largest graded distance, the pollutants that give it, how many reach
+  it, and the unit's distance), in HTML a figure per unit, a concluding
+  sentence per unit, and notes on rows whose graded distance does not hold
+  Qe, rows at a band edge (marked in both tables) and failed rows. The rule: a unit's distance is the largest graded distance of
   its pollutants, raised one grade (50 -> 100, 100 -> 200, 1000 -> 1200,
   2000 -> 2200 ...) when two or more pollutants share it; --no-raise keeps
   it. A unit with a failed row, or listing a pollutant on two rows, has no
@@ -287,26 +289,6 @@ template <typename Command> int WithInput(const std::string &path, Command &&com
   return status;
 }
 
-// The report onto standard output, or into the file named; a document that
-// could not be written is never success.
-int WriteReport(const std::string &document, const std::string &path, int status) {
-  if (path.empty() || path == "-") {
-    std::fwrite(document.data(), 1, document.size(), stdout);
-    return Delivered(status);
-  }
-  std::FILE *out = OpenForWriting(path);
-  if (!out) {
-    std::perror(("kestrin-cli: " + path).c_str());
-    return ExitUsage;
-  }
-  const bool written = std::fwrite(document.data(), 1, document.size(), out) == document.size();
-  if (std::fclose(out) != 0 || !written) {
-    std::fprintf(stderr, "kestrin-cli: cannot write %s\n", path.c_str());
-    return ExitUsage;
-  }
-  return status;
-}
-
 // The report command's options.
 struct ReportCommand {
   CLI::App *Command = nullptr;
@@ -344,19 +326,46 @@ void AddReportOptions(CLI::App *app, ReportCommand &r) {
                         "the method's opening sentence, e.g. the standard the report follows");
   r.Command->add_flag("--no-raise", r.NoRaise,
                       "a unit's distance is its largest graded one even when pollutants share it");
-  r.Command->add_option("--digits", r.Options.Digits, "decimals of L in the tables (default 2)")
+  r.Command
+      ->add_option("--digits", r.Options.Digits,
+                   "decimals of L in the tables (default 2; never past 15 significant digits)")
       ->check(CLI::Range(0, 15));
+  r.Command->add_option("--caption-prefix", r.Options.CaptionPrefix,
+                        "before the numbers of tables and figures, e.g. 5.3- for 表 5.3-1");
+  AddChoice<TTableStyle>(r.Command, "--table-style", r.Options.TableStyle,
+                         {{"grid", TTableStyle::Grid}, {"three-line", TTableStyle::ThreeLine}},
+                         "grid (default; every cell ruled) or three-line (三线表: rules above "
+                         "and below the table and below its header)");
   AddChoice(r.Command, "--encoding", r.Options.Encoding, Encodings, EncodingHelp);
 }
 
 int RunReportCommand(ReportCommand &r) {
   r.Options.Raise = !r.NoRaise;
   r.Options.Date = RecordDateNow();
-  std::string document;
+  // The file named is opened at the document's first piece, so an input
+  // that cannot be used leaves it as it was.
+  const bool toFile = !r.Output.empty() && r.Output != "-";
+  std::FILE *file = nullptr;
+  bool openFailed = false;
+  const TSink sink = [&](const std::string &piece) {
+    if (toFile && !file && !openFailed) {
+      file = OpenForWriting(r.Output);
+      openFailed = file == nullptr;
+      if (openFailed)
+        std::perror(("kestrin-cli: " + r.Output).c_str());
+    }
+    std::FILE *out = toFile ? file : stdout;
+    return out && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
+  };
   const int status =
-      WithInput(r.File, [&](std::FILE *in) { return RunReport(in, stderr, r.Options, document); });
-  // No document (an unusable input, no rows): nothing is written.
-  return document.empty() ? status : WriteReport(document, r.Output, status);
+      WithInput(r.File, [&](std::FILE *in) { return RunReport(in, stderr, r.Options, sink); });
+  if (!toFile)
+    return status == ExitUsage ? status : Delivered(status);
+  if (file && std::fclose(file) != 0 && status != ExitUsage) {
+    std::fprintf(stderr, "kestrin-cli: cannot write %s\n", r.Output.c_str());
+    return ExitUsage;
+  }
+  return status;
 }
 
 // The tool after the numeric set-up; throws nothing but std::bad_alloc.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -21,6 +22,13 @@ std::FILE *OpenForReading(const std::string &path);
 // Opens a file named in UTF-8 for writing bytes, emptied; nullptr (errno
 // set) when it cannot.
 std::FILE *OpenForWriting(const std::string &path);
+
+// A scratch file for reading and writing bytes, removed when closed (or
+// when the program ends); nullptr when none can be made.
+std::FILE *OpenScratchFile();
+// Moves a stream to byte `offset` from its start, past 2 GB too; false on
+// failure.
+bool SeekStream(std::FILE *stream, std::uint64_t offset);
 
 // Whether a stream is a terminal (a console), where a person watches.
 bool IsTerminal(std::FILE *stream);

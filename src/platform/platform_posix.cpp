@@ -15,6 +15,14 @@ std::FILE *OpenForWriting(const std::string &path) {
   return std::fopen(path.c_str(), "wb");
 }
 
+std::FILE *OpenScratchFile() {
+  return std::tmpfile();
+}
+
+bool SeekStream(std::FILE *stream, std::uint64_t offset) {
+  return fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
 bool IsTerminal(std::FILE *stream) {
   return isatty(fileno(stream)) != 0;
 }

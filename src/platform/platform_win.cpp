@@ -57,6 +57,19 @@ std::FILE *OpenForWriting(const std::string &path) {
   return Open(path, L"wb");
 }
 
+// tmpfile() would make it in the drive's root, where users may not write.
+std::FILE *OpenScratchFile() {
+  wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
+  if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"kes", 0, path) == 0)
+    return nullptr;
+  // T: kept in memory while it fits; D: deleted when closed.
+  return _wfopen(path, L"w+bTD");
+}
+
+bool SeekStream(std::FILE *stream, std::uint64_t offset) {
+  return _fseeki64(stream, static_cast<__int64>(offset), SEEK_SET) == 0;
+}
+
 bool IsTerminal(std::FILE *stream) {
   return _isatty(_fileno(stream)) != 0;
 }
