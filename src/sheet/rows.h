@@ -38,8 +38,8 @@ struct TBatchRow {
 
 // The rows of a CSV input after its header, computed one by one. Rows whose
 // cells are all empty (what spreadsheet programs write below the data) are
-// skipped and counted. The encoding is decided on the header and the rows
-// already at hand (a bounded look-ahead that never waits for input).
+// skipped and counted. The encoding is decided as TRecordDecoder says, on
+// the records from the header to the first that decides it.
 class TBatchInput {
 public:
   // beforeWait runs before each read that may wait for input.
@@ -58,6 +58,7 @@ public:
   void NoteSkipped(std::FILE *err) const;
 
 private:
+  bool Decide();
   bool Read(CsvRecord &record, std::size_t &line);
 
   CsvReader FReader;
@@ -66,7 +67,7 @@ private:
   CsvRecord FHeader, FRecord;
   TRowCells FCells;
   Layout FLayout;
-  std::deque<std::pair<CsvRecord, std::size_t>> FAhead; // read, weighed, not yet decoded
+  std::deque<std::pair<CsvRecord, std::size_t>> FAhead; // held until the encoding is decided
   std::string FProblem;
   std::size_t FSkipped = 0;
 };
