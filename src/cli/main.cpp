@@ -2,13 +2,15 @@
 //   kestrin-cli distance (--area S | --radius r) --cm Cm --wind V <class> --qe Qe
 //   kestrin-cli emission (--area S | --radius r) --cm Cm --wind V <class> --distance L
 //   kestrin-cli batch [--keep NAME,...] [--encoding utf-8|gb18030|gbk] [--bom]
-//                     [--format csv|json|record] [FILE]
+//                     [--format csv|json|record] [-o OUT] [FILE]
 //   kestrin-cli report --unit COL [--pollutant COL] [--format html|md|json] [-o OUT]
 //                      [--basis TEXT] [--no-raise] [--digits N] [--encoding ...] [FILE]
 // where <class> is --class I|II|III or --stacks yes|no with --share above|within
 // (stacks yes) or --basis acute|chronic (stacks no); distance and emission
 // take --format text|json|record.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -21,6 +23,7 @@
 #include "batch.h"
 #include "commands.h"
 #include "formats.h"
+#include "outputfile.h"
 #include "platform.h"
 #include "report.h"
 
@@ -277,25 +280,31 @@ template <typename Command> int WithInput(const std::string &path, Command &&com
   return status;
 }
 
-// The report onto standard output, or into the file named; a document that
-// could not be written is never success.
-int WriteReport(const std::string &document, const std::string &path, int status) {
-  if (path.empty() || path == "-") {
-    std::fwrite(document.data(), 1, document.size(), stdout);
-    return Delivered(status);
-  }
-  std::FILE *out = OpenForWriting(path);
-  if (!out) {
-    std::perror(("kestrin-cli: " + path).c_str());
-    return ExitUsage;
-  }
-  const bool written = std::fwrite(document.data(), 1, document.size(), out) == document.size();
-  if (std::fclose(out) != 0 || !written) {
-    std::fprintf(stderr, "kestrin-cli: cannot write %s\n", path.c_str());
-    return ExitUsage;
-  }
+// Runs `command` on standard output, or on the file `path` names, which is
+// replaced only when the command has written all of it (any status but
+// ExitUsage); an input that is that file is refused before anything is
+// written.
+template <typename Command>
+int WithOutput(const std::string &path, std::FILE *in, Command &&command) {
+  if (path.empty() || path == "-")
+    return command(stdout);
+  if (IsSameFile(StreamDescriptor(in), path))
+    return Fail(stderr, "-o " + path + " names the input file; write the output to another file");
+  TOutputFile file(path);
+  if (!file.Open("kestrin-cli: interrupted; " + path + " was left as it was\n"))
+    return Fail(stderr, "cannot write " + path + " (" + std::strerror(errno) + ")");
+  const int status = command(file.Stream());
+  if (status == ExitUsage && std::ferror(file.Stream()))
+    std::fprintf(stderr, "kestrin-cli: %s was left as it was\n", path.c_str());
+  if (status != ExitUsage && !file.Commit())
+    return Fail(stderr, "cannot write " + path + " (" + std::strerror(errno) +
+                            "); it was left as it was");
   return status;
 }
+
+const char *const OutputHelp =
+    "write to OUT, not standard output; OUT is replaced only once complete, and stays as it "
+    "was when the command fails or is interrupted";
 
 // The report command's options.
 struct ReportCommand {
@@ -326,8 +335,7 @@ void AddReportOptions(CLI::App *app, ReportCommand &r) {
                             {"json", TReportFormat::Json}},
                            "html (default; opens in word processors), md (Markdown), or json "
                            "(every figure at full precision and the roll-up)");
-  r.Command->add_option("-o,--output", r.Output, "write the document to OUT, not standard output")
-      ->type_name("OUT");
+  r.Command->add_option("-o,--output", r.Output, OutputHelp)->type_name("OUT");
   r.Command->add_option("--basis", r.Options.Basis,
                         "the method's opening sentence, e.g. the standard the report follows");
   r.Command->add_flag("--no-raise", r.NoRaise,
@@ -340,10 +348,16 @@ void AddReportOptions(CLI::App *app, ReportCommand &r) {
 int RunReportCommand(ReportCommand &r) {
   r.Options.Raise = !r.NoRaise;
   r.Options.Date = RecordDateNow();
-  std::string document;
-  const int status =
-      WithInput(r.File, [&](std::FILE *in) { return RunReport(in, stderr, r.Options, document); });
-  return status == ExitUsage ? status : WriteReport(document, r.Output, status);
+  return WithInput(r.File, [&](std::FILE *in) {
+    return WithOutput(r.Output, in, [&](std::FILE *out) {
+      std::string document;
+      const int status = RunReport(in, stderr, r.Options, document);
+      if (status == ExitUsage)
+        return status;
+      const bool written = std::fwrite(document.data(), 1, document.size(), out) == document.size();
+      return written && std::fflush(out) == 0 ? status : Fail(stderr, "cannot write the output");
+    });
+  });
 }
 
 // The tool after the numeric set-up; throws nothing but std::bad_alloc.
@@ -363,7 +377,7 @@ int Run(const std::vector<std::string> &args) {
   AddCalcOptions(app.add_subcommand("emission", "emission rate Qe allowed at a distance L"),
                  commands[1]);
   commands[1].Command->add_option("--distance", commands[1].Given, "distance L, m")->required();
-  std::string batchFile = "-";
+  std::string batchFile = "-", batchOutput;
   CLI::App *batchCommand = app.add_subcommand("batch", "one calculation per CSV row, CSV out");
   batchCommand->add_option("FILE", batchFile, "CSV input; standard input when absent or -");
   BatchOptions batchOptions;
@@ -377,6 +391,7 @@ int Run(const std::vector<std::string> &args) {
           "a name holding a comma in double quotes, or the option once a name")
       ->allow_extra_args(false)
       ->type_name("NAME[,NAME...]");
+  batchCommand->add_option("-o,--output", batchOutput, OutputHelp)->type_name("OUT");
   AddChoice(batchCommand, "--encoding", batchOptions.Encoding, Encodings, EncodingHelp);
   batchCommand->add_flag("--bom", batchOptions.Bom,
                          "start the output with a UTF-8 byte-order mark, for spreadsheet programs");
@@ -410,14 +425,17 @@ int Run(const std::vector<std::string> &args) {
                                    ChoicesOf(*command), command->Format, stdout, stderr));
   if (*report.Command)
     return RunReportCommand(report);
-  return WithInput(batchFile,
-                   [&](std::FILE *in) { return RunBatch(in, stdout, stderr, batchOptions); });
+  return WithInput(batchFile, [&](std::FILE *in) {
+    return WithOutput(batchOutput, in,
+                      [&](std::FILE *out) { return RunBatch(in, out, stderr, batchOptions); });
+  });
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
   UseBinaryStreams();
+  FailOversizeWrites();
   InitNumericEnvironment();
   DecimalMark = '.'; // a CSV file or a script means the same in every locale
   return RunGuarded(stderr, [&] { return Run(CommandLineArguments(argc, argv)); });
