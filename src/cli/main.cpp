@@ -80,10 +80,14 @@ std::string BatchHelp() {
   of the output row) or, for report, --unit or --pollutant; empty header
   cells at the end are ignored.
   Input is UTF-8 or GB18030 (GBK), as spreadsheet programs in a Chinese
-  locale save it, told apart by a byte-order mark or else by the header and
-  the rows ahead; a field that is not text in the encoding decided fails
-  its row, never garbled. UTF-16 ("Unicode text") is refused; --encoding
-  decides instead. Output is always UTF-8: the --keep columns, then
+  locale save it, told apart by a byte-order mark or else by what its text
+  reads as (hanzi and Chinese punctuation, not scattered letters of other
+  scripts), from the header to the first row that decides; text that reads
+  as Chinese both ways is refused. A field that is not text in the encoding
+  decided fails its row, never garbled. UTF-16 ("Unicode text") is
+  refused; --encoding decides instead. -o OUT is replaced only by a
+  complete output, never the input. Output is always UTF-8: the --keep
+  columns, then
 )" + OutputColumnsHelp() +
          R"(
 Reports (kestrin-cli report):
@@ -156,7 +160,7 @@ const std::vector<std::pair<std::string, TEncoding>> Encodings = {
     {"utf-8", TEncoding::Utf8}, {"gb18030", TEncoding::Gb18030}, {"gbk", TEncoding::Gb18030}};
 const char *const EncodingHelp =
     "the input's encoding (gbk reads as GB18030, its superset); by default told from a "
-    "byte-order mark, the header and the rows ahead";
+    "byte-order mark or what the text reads as";
 
 // One single-calculation command: the texts of its options, and which of
 // them were given.
