@@ -301,8 +301,8 @@ int WithOutput(const std::string &path, std::FILE *in, Command &&command) {
   if (status == ExitUsage && std::ferror(file.Stream()))
     std::fprintf(stderr, "kestrin-cli: %s was left as it was\n", path.c_str());
   if (status != ExitUsage && !file.Commit())
-    return Fail(stderr, "cannot write " + path + " (" + std::strerror(errno) +
-                            "); it was left as it was");
+    return Fail(stderr,
+                "cannot write " + path + " (" + std::strerror(errno) + "); it was left as it was");
   return status;
 }
 

@@ -63,7 +63,8 @@ struct sigaction PreviousHandling[std::size(Interrupts)];
 extern "C" void OnInterrupt(int) {
   // Only what is safe in a signal handler.
   unlink(InterruptedFile.c_str());
-  const ssize_t written = write(STDERR_FILENO, InterruptedMessage.data(), InterruptedMessage.size());
+  const ssize_t written =
+      write(STDERR_FILENO, InterruptedMessage.data(), InterruptedMessage.size());
   (void)written;
   _exit(2);
 }
@@ -90,7 +91,8 @@ void FailOversizeWrites() {
 }
 
 bool IsSameFile(int fd, const std::string &path) {
-  struct stat opened {}, named {};
+  struct stat opened {};
+  struct stat named {};
   return fstat(fd, &opened) == 0 && stat(path.c_str(), &named) == 0 &&
          opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }

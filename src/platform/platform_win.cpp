@@ -80,10 +80,9 @@ std::FILE *CreateBeside(const std::string &target, std::string &temporary) {
     temporary = target + "." + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(attempt) + ".tmp";
     // DELETE and FILE_SHARE_DELETE let an interrupt remove it while open.
-    const HANDLE file =
-        CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE | DELETE,
-                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
       continue;
     if (file == INVALID_HANDLE_VALUE) {

@@ -44,14 +44,14 @@ struct TRange {
   char32_t First, Last;
 };
 constexpr TRange ChineseSymbols[] = {
-    {0xB0, 0xB3},     {0xB5, 0xB5},     {0xB7, 0xB7},     {0xD7, 0xD7},     // ° ± ² ³ µ · ×
-    {0xF7, 0xF7},     {0x391, 0x3A9},   {0x3B1, 0x3C9},                     // ÷, Greek letters
-    {0x2010, 0x203B},                                                       // — “” … ‰ ※
-    {0x2100, 0x218F},                                                       // ℃ № Ⅰ-Ⅻ
-    {0x2190, 0x22FF},                                                       // → ≤ ≥ ≈ √ ∞
-    {0x2460, 0x24FF}, {0x25A0, 0x25FF}, {0x2605, 0x2606},                   // ① □ ■ ○ ★ ☆
-    {0x3000, 0x303F}, {0x3200, 0x32FF},                                     // 、。《》【】 ㈠
-    {0xFF01, 0xFF5E}, {0xFFE0, 0xFFE5},                                     // full-width forms
+    {0xB0, 0xB3},     {0xB5, 0xB5},     {0xB7, 0xB7},     {0xD7, 0xD7}, // ° ± ² ³ µ · ×
+    {0xF7, 0xF7},     {0x391, 0x3A9},   {0x3B1, 0x3C9},                 // ÷, Greek letters
+    {0x2010, 0x203B},                                                   // — “” … ‰ ※
+    {0x2100, 0x218F},                                                   // ℃ № Ⅰ-Ⅻ
+    {0x2190, 0x22FF},                                                   // → ≤ ≥ ≈ √ ∞
+    {0x2460, 0x24FF}, {0x25A0, 0x25FF}, {0x2605, 0x2606},               // ① □ ■ ○ ★ ☆
+    {0x3000, 0x303F}, {0x3200, 0x32FF},                                 // 、。《》【】 ㈠
+    {0xFF01, 0xFF5E}, {0xFFE0, 0xFFE5},                                 // full-width forms
 };
 
 bool IsChineseSymbol(char32_t c) {

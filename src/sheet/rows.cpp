@@ -135,8 +135,7 @@ bool TBatchInput::Read(CsvRecord &record, std::size_t &line) {
       if (FReader.ReadFailed())
         FProblem = "cannot read the input to its end";
       else if (FReader.Stopped())
-        FProblem = "stopped at a record longer than " +
-                   std::to_string(CsvReader::MaxRecordBytes) +
+        FProblem = "stopped at a record longer than " + std::to_string(CsvReader::MaxRecordBytes) +
                    " bytes; the rest of the input was not read";
       return false;
     }

@@ -220,8 +220,8 @@ TEST(EncodingDecision, Gb2312LabelsNeverGarbled) {
         continue;
       const std::string hanzi{static_cast<char>(lead), static_cast<char>(trail)};
       check(hanzi);
-      check(hanzi + "\xD5\xBE");      // …站
-      check("\xD2\xBB" + hanzi);      // 一…
+      check(hanzi + "\xD5\xBE"); // …站
+      check("\xD2\xBB" + hanzi); // 一…
     }
   EXPECT_LT(refused, labels / 1000) << refused << " of " << labels << " refused";
 }
