@@ -69,16 +69,20 @@ std::string BatchHelp() {
   return R"(Batch files (kestrin-cli batch, kestrin-cli report):
   A CSV file, one case a row, after a header line that names the columns in
   any order; names match without regard to case and surrounding blanks
-  (spaces, tabs, no-break and full-width spaces).
+  (spaces, tabs, no-break and full-width spaces), and may give their unit
+  after the name, in brackets or after a blank (面积（m²）, 源强 kg/h); a
+  unit other than the column's (排放量（t/a）) is refused.
 )" + InputColumnsHelp() +
          R"(  The same columns also by these names:
 )" + AliasHelp() +
          R"(  Without a mode column every row is a distance row. A row may leave the
   cells of inputs its mode does not use empty; a row whose cells are all
-  empty is skipped (the count goes to standard error). Any other column is
-  an error unless named with --keep (its cells are then copied to the front
-  of the output row) or, for report, --unit or --pollutant; empty header
-  cells at the end are ignored.
+  empty is skipped (the count goes to standard error). Columns named 序号,
+  编号, 备注, 说明, 备考, 注, No, Remark or Note are not used (and said so).
+  Any other column is an error unless named with --keep (its cells are then
+  copied, without surrounding blanks, to the front of the output row) or,
+  for report, --unit or --pollutant; empty header cells at the end are
+  ignored.
   Input is UTF-8 or GB18030 (GBK), as spreadsheet programs in a Chinese
   locale save it, told apart by a byte-order mark or else by what its text
   reads as (hanzi and Chinese punctuation, not scattered letters of other
@@ -99,12 +103,16 @@ Reports (kestrin-cli report):
   per unit. The rule: a unit's distance is the largest graded distance of
   its pollutants, raised one grade (50 -> 100, 100 -> 200, 1000 -> 1200,
   2000 -> 2200 ...) when two or more pollutants share it; --no-raise keeps
-  it. A unit with a failed row has no distance (not determined).
+  it. A unit with a failed row, or listing a pollutant on two rows, has no
+  distance (not determined). An empty unit cell takes the unit of the row
+  above, as merged cells are saved (the notes say which rows); in the first
+  row it fails the row. A header without rows gives no report (exit 1).
 )" +
          R"(
 Exit status:
   0  every calculation succeeded
-  1  a calculation (a batch row) failed; its message says why
+  1  a calculation (a batch row) failed; its message says why. For report
+     also: a unit not determined, or no rows below the header
   2  bad usage, an unreadable input or header, output that could not be
      written, or too little memory)";
 }
@@ -285,9 +293,9 @@ template <typename Command> int WithInput(const std::string &path, Command &&com
 }
 
 // Runs `command` on standard output, or on the file `path` names, which is
-// replaced only when the command has written all of it (any status but
-// ExitUsage); an input that is that file is refused before anything is
-// written.
+// replaced only when the command has written all of it (something, and any
+// status but ExitUsage); an input that is that file is refused before
+// anything is written.
 template <typename Command>
 int WithOutput(const std::string &path, std::FILE *in, Command &&command) {
   if (path.empty() || path == "-")
@@ -300,7 +308,8 @@ int WithOutput(const std::string &path, std::FILE *in, Command &&command) {
   const int status = command(file.Stream());
   if (status == ExitUsage && std::ferror(file.Stream()))
     std::fprintf(stderr, "kestrin-cli: %s was left as it was\n", path.c_str());
-  if (status != ExitUsage && !file.Commit())
+  // A command that wrote nothing (a report without rows) leaves it too.
+  if (status != ExitUsage && std::ftell(file.Stream()) > 0 && !file.Commit())
     return Fail(stderr,
                 "cannot write " + path + " (" + std::strerror(errno) + "); it was left as it was");
   return status;
@@ -356,7 +365,8 @@ int RunReportCommand(ReportCommand &r) {
     return WithOutput(r.Output, in, [&](std::FILE *out) {
       std::string document;
       const int status = RunReport(in, stderr, r.Options, document);
-      if (status == ExitUsage)
+      // No document (an unusable input, no rows): nothing is written.
+      if (document.empty())
         return status;
       const bool written = std::fwrite(document.data(), 1, document.size(), out) == document.size();
       return written && std::fflush(out) == 0 ? status : Fail(stderr, "cannot write the output");

@@ -9,7 +9,8 @@
 
 // Reads `in` as the batch command does (same columns, encodings, limits),
 // computes every row and makes the document. Returns ExitOk when every row
-// succeeded, ExitFailure when one failed (the document says which, and its
-// unit is left undetermined), ExitUsage when the input could not be used
-// (a message on `err`, no document).
+// succeeded and every unit is determined, ExitFailure when not (the
+// document says why) or when there are no rows (a message on `err`, no
+// document), ExitUsage when the input could not be used (a message on
+// `err`, no document).
 int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document);
