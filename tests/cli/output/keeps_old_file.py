@@ -31,6 +31,7 @@ NEW = "a new document"
 CASES = [
     ("batch_writes", BATCH + ["-o", "{out}", "{in}"], None, 1, "keep.expected"),
     ("report_writes", REPORT + ["-o", "{out}", "{in}"], None, 1, NEW),
+    ("report_without_rows", ["report", "--unit", "unit", "-o", "{out}", "{header}"], None, 1, None),
     ("batch_file_size_limit", ["batch", "-o", "{out}", "{big}"], "limit", 2, None),
     ("report_file_size_limit", ["report", "--unit", "mode", "-o", "{out}", "{big}"], "limit", 2,
      None),
@@ -82,10 +83,13 @@ def run_case(case, tool, golden, work):
     with open(big, "w") as f:
         f.write("mode,area,cm,wind,class,qe\n")
         f.writelines("distance,%d,0.25,3.5,I,10\n" % (100 + i) for i in range(20000))
+    header = os.path.join(work, "header.csv")
+    with open(header, "w") as f:
+        f.write("unit,area,cm,wind,class,qe\n")
     out = os.path.join(work, "out")
     with open(out, "wb") as f:
         f.write(OLD)
-    fields = {"in": path, "out": out, "big": big, "work": work,
+    fields = {"in": path, "out": out, "big": big, "header": header, "work": work,
               "base": os.path.basename(work), "name": "in.csv"}
     args = [a.format(**fields) for a in args]
     if isinstance(how, signal.Signals):
