@@ -2,14 +2,16 @@
 //   kestrin-cli distance (--area S | --radius r) --cm Cm --wind V <class> --qe Qe
 //   kestrin-cli emission (--area S | --radius r) --cm Cm --wind V <class> --distance L
 //   kestrin-cli batch [--keep NAME,...] [--encoding utf-8|gb18030|gbk] [--bom]
-//                     [--format csv|json|record] [FILE]
+//                     [--format csv|json|record] [-o OUT] [FILE]
 //   kestrin-cli report --unit COL [--pollutant COL] [--format html|md|json] [-o OUT]
 //                      [--basis TEXT] [--no-raise] [--digits N] [--caption-prefix P]
 //                      [--table-style grid|three-line] [--encoding ...] [FILE]
 // where <class> is --class I|II|III or --stacks yes|no with --share above|within
 // (stacks yes) or --basis acute|chronic (stacks no); distance and emission
 // take --format text|json|record.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -22,6 +24,7 @@
 #include "batch.h"
 #include "commands.h"
 #include "formats.h"
+#include "outputfile.h"
 #include "platform.h"
 #include "report.h"
 
@@ -82,12 +85,15 @@ std::string BatchHelp() {
   for report, --unit or --pollutant; empty header cells at the end are
   ignored.
   Input is UTF-8 or GB18030 (GBK), as spreadsheet programs in a Chinese
-  locale save it, told apart by a byte-order mark or else by the header and
-  the rows ahead; a field that is not text in the encoding decided fails
-  its row, never garbled; --encoding decides instead. A spreadsheet's
-  "Unicode text" (UTF-16, tab-separated) and .xlsx workbooks (the first
-  sheet, or the one --sheet names) are read too. Output is always UTF-8:
-  the --keep columns, then
+  locale save it, told apart by a byte-order mark or else by what its text
+  reads as (hanzi and Chinese punctuation, not scattered letters of other
+  scripts), from the header to the first row that decides; text that reads
+  as Chinese both ways is refused. A field that is not text in the encoding
+  decided fails its row, never garbled; --encoding decides instead. A
+  spreadsheet's "Unicode text" (UTF-16, tab-separated) and .xlsx workbooks
+  (the first sheet, or the one --sheet names) are read too. -o OUT is
+  replaced only by a complete output, never the input. Output is always
+  UTF-8: the --keep columns, then
 )" + OutputColumnsHelp() +
          R"(
 Reports (kestrin-cli report):
@@ -165,7 +171,7 @@ const std::vector<std::pair<std::string, TEncoding>> Encodings = {
     {"utf-8", TEncoding::Utf8}, {"gb18030", TEncoding::Gb18030}, {"gbk", TEncoding::Gb18030}};
 const char *const EncodingHelp =
     "the input's encoding (gbk reads as GB18030, its superset); by default told from a "
-    "byte-order mark, the header and the rows ahead";
+    "byte-order mark or what the text reads as";
 
 // One single-calculation command: the texts of its options, and which of
 // them were given.
@@ -289,6 +295,33 @@ template <typename Command> int WithInput(const std::string &path, Command &&com
   return status;
 }
 
+// Runs `command` on standard output, or on the file `path` names, which is
+// replaced only when the command has written all of it (something, and any
+// status but ExitUsage); an input that is that file is refused before
+// anything is written.
+template <typename Command>
+int WithOutput(const std::string &path, std::FILE *in, Command &&command) {
+  if (path.empty() || path == "-")
+    return command(stdout);
+  if (IsSameFile(StreamDescriptor(in), path))
+    return Fail(stderr, "-o " + path + " names the input file; write the output to another file");
+  TOutputFile file(path);
+  if (!file.Open("kestrin-cli: interrupted; " + path + " was left as it was\n"))
+    return Fail(stderr, "cannot write " + path + " (" + std::strerror(errno) + ")");
+  const int status = command(file.Stream());
+  if (status == ExitUsage && std::ferror(file.Stream()))
+    std::fprintf(stderr, "kestrin-cli: %s was left as it was\n", path.c_str());
+  // A command that wrote nothing (a report without rows) leaves it too.
+  if (status != ExitUsage && std::ftell(file.Stream()) > 0 && !file.Commit())
+    return Fail(stderr,
+                "cannot write " + path + " (" + std::strerror(errno) + "); it was left as it was");
+  return status;
+}
+
+const char *const OutputHelp =
+    "write to OUT, not standard output; OUT is replaced only once complete, and stays as it "
+    "was when the command fails or is interrupted";
+
 // The report command's options.
 struct ReportCommand {
   CLI::App *Command = nullptr;
@@ -320,8 +353,7 @@ void AddReportOptions(CLI::App *app, ReportCommand &r) {
                             {"json", TReportFormat::Json}},
                            "html (default; opens in word processors), md (Markdown), or json "
                            "(every figure at full precision and the roll-up)");
-  r.Command->add_option("-o,--output", r.Output, "write the document to OUT, not standard output")
-      ->type_name("OUT");
+  r.Command->add_option("-o,--output", r.Output, OutputHelp)->type_name("OUT");
   r.Command->add_option("--basis", r.Options.Basis,
                         "the method's opening sentence, e.g. the standard the report follows");
   r.Command->add_flag("--no-raise", r.NoRaise,
@@ -342,30 +374,19 @@ void AddReportOptions(CLI::App *app, ReportCommand &r) {
 int RunReportCommand(ReportCommand &r) {
   r.Options.Raise = !r.NoRaise;
   r.Options.Date = RecordDateNow();
-  // The file named is opened at the document's first piece, so an input
-  // that cannot be used leaves it as it was.
-  const bool toFile = !r.Output.empty() && r.Output != "-";
-  std::FILE *file = nullptr;
-  bool openFailed = false;
-  const TSink sink = [&](const std::string &piece) {
-    if (toFile && !file && !openFailed) {
-      file = OpenForWriting(r.Output);
-      openFailed = file == nullptr;
-      if (openFailed)
-        std::perror(("kestrin-cli: " + r.Output).c_str());
-    }
-    std::FILE *out = toFile ? file : stdout;
-    return out && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
-  };
-  const int status =
-      WithInput(r.File, [&](std::FILE *in) { return RunReport(in, stderr, r.Options, sink); });
-  if (!toFile)
-    return status == ExitUsage ? status : Delivered(status);
-  if (file && std::fclose(file) != 0 && status != ExitUsage) {
-    std::fprintf(stderr, "kestrin-cli: cannot write %s\n", r.Output.c_str());
-    return ExitUsage;
-  }
-  return status;
+  return WithInput(r.File, [&](std::FILE *in) {
+    return WithOutput(r.Output, in, [&](std::FILE *out) {
+      const TSink sink = [out](const std::string &piece) {
+        return std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
+      };
+      const int status = RunReport(in, stderr, r.Options, sink);
+      if (status == ExitUsage)
+        return status;
+      return out == stdout ? Delivered(status)
+             : std::fflush(out) == 0 ? status
+                                     : Fail(stderr, "cannot write the output");
+    });
+  });
 }
 
 // The tool after the numeric set-up; throws nothing but std::bad_alloc.
@@ -385,7 +406,7 @@ int Run(const std::vector<std::string> &args) {
   AddCalcOptions(app.add_subcommand("emission", "emission rate Qe allowed at a distance L"),
                  commands[1]);
   commands[1].Command->add_option("--distance", commands[1].Given, "distance L, m")->required();
-  std::string batchFile = "-";
+  std::string batchFile = "-", batchOutput;
   CLI::App *batchCommand = app.add_subcommand("batch", "one calculation per CSV row, CSV out");
   batchCommand->add_option("FILE", batchFile,
                            "CSV, UTF-16 text or .xlsx input; standard input when absent or -");
@@ -402,6 +423,7 @@ int Run(const std::vector<std::string> &args) {
           "a name holding a comma in double quotes, or the option once a name")
       ->allow_extra_args(false)
       ->type_name("NAME[,NAME...]");
+  batchCommand->add_option("-o,--output", batchOutput, OutputHelp)->type_name("OUT");
   AddChoice(batchCommand, "--encoding", batchOptions.Encoding, Encodings, EncodingHelp);
   batchCommand->add_flag("--bom", batchOptions.Bom,
                          "start the output with a UTF-8 byte-order mark, for spreadsheet programs");
@@ -435,14 +457,17 @@ int Run(const std::vector<std::string> &args) {
                                    ChoicesOf(*command), command->Format, stdout, stderr));
   if (*report.Command)
     return RunReportCommand(report);
-  return WithInput(batchFile,
-                   [&](std::FILE *in) { return RunBatch(in, stdout, stderr, batchOptions); });
+  return WithInput(batchFile, [&](std::FILE *in) {
+    return WithOutput(batchOutput, in,
+                      [&](std::FILE *out) { return RunBatch(in, out, stderr, batchOptions); });
+  });
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
   UseBinaryStreams();
+  FailOversizeWrites();
   InitNumericEnvironment();
   DecimalMark = '.'; // a CSV file or a script means the same in every locale
   return RunGuarded(stderr, [&] { return Run(CommandLineArguments(argc, argv)); });
