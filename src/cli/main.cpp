@@ -4,7 +4,11 @@
 //   kestrin-cli batch [--keep NAME,...] [--encoding utf-8|gb18030|gbk] [--bom]
 //                     [--format csv|json|record] [FILE]
 //   kestrin-cli report --unit COL [--pollutant COL] [--format html|md|json] [-o OUT]
-//                      [--basis TEXT] [--no-raise] [--digits N] [--encoding ...] [FILE]
+//                      [--basis TEXT] [--no-raise] [--digits N] [--encoding ...]
+//                      [--plan PLAN [--receptor-layer NAME] [--distance NAME=M ...]] [FILE]
+//   kestrin-cli envelope [SHEET --unit COL [--pollutant COL]] --plan PLAN
+//                        [--receptor-layer NAME] [--distance NAME=M ...]
+//                        [--format svg|png|dxf|geojson|json|html|md] [-o OUT]
 // where <class> is --class I|II|III or --stacks yes|no with --share above|within
 // (stacks yes) or --basis acute|chronic (stacks no); distance and emission
 // take --format text|json|record.
@@ -20,6 +24,7 @@
 
 #include "batch.h"
 #include "commands.h"
+#include "envelope.h"
 #include "formats.h"
 #include "platform.h"
 #include "report.h"
@@ -303,7 +308,23 @@ struct ReportCommand {
   std::string File = "-", Output;
   bool NoRaise = false;
   TReportOptions Options;
+  TEnvelopeOptions Plan; // with --plan
 };
+
+// The site plan's options, shared by report and envelope.
+void AddPlanOptions(CLI::App *command, TEnvelopeOptions &plan) {
+  command->add_option("--plan", plan.Plan,
+                      "the site plan: DXF (units' outlines named by the text inside or their "
+                      "layer) or GeoJSON (properties \"unit\", \"receptor\")");
+  command->add_option("--receptor-layer", plan.ReceptorLayer,
+                      "the DXF layer of the receptors (default 敏感目标)");
+  command->add_option("--distance", plan.Distances,
+                      "a unit's distance decided already, NAME=METRES (repeatable)")
+      ->allow_extra_args(false)
+      ->type_name("NAME=M");
+  command->add_option("--north-angle", plan.NorthAngle,
+                      "where north points, degrees clockwise from the plan's +Y (default 0)");
+}
 
 void AddReportOptions(CLI::App *app, ReportCommand &r) {
   r.Command = app->add_subcommand(
@@ -335,14 +356,60 @@ void AddReportOptions(CLI::App *app, ReportCommand &r) {
   r.Command->add_option("--digits", r.Options.Digits, "decimals of L in the tables (default 2)")
       ->check(CLI::Range(0, 15));
   AddChoice(r.Command, "--encoding", r.Options.Encoding, Encodings, EncodingHelp);
+  AddPlanOptions(r.Command, r.Plan);
+}
+
+struct EnvelopeCommand {
+  CLI::App *Command = nullptr;
+  std::string Output;
+  bool NoRaise = false;
+  TEnvelopeOptions Options;
+};
+
+void AddEnvelopeOptions(CLI::App *app, EnvelopeCommand &e) {
+  e.Command = app->add_subcommand(
+      "envelope", "each unit's distance drawn from its outline on the site plan, receptors checked");
+  e.Command->add_option("SHEET", e.Options.Sheet,
+                        "CSV input, as for report; may be left out when --distance gives every unit");
+  e.Command->add_option("--unit", e.Options.Report.Unit,
+                        "the column naming each row's production unit (with SHEET)");
+  e.Command->add_option("--pollutant", e.Options.Report.Pollutant,
+                        "the column naming each row's pollutant");
+  e.Command->add_flag("--no-raise", e.NoRaise, "as for report");
+  AddChoice(e.Command, "--encoding", e.Options.Report.Encoding, Encodings, EncodingHelp);
+  AddPlanOptions(e.Command, e.Options);
+  e.Command->get_option("--plan")->required();
+  AddChoice<TEnvelopeFormat>(e.Command, "--format", e.Options.Format,
+                             {{"svg", TEnvelopeFormat::Svg},
+                              {"png", TEnvelopeFormat::Png},
+                              {"dxf", TEnvelopeFormat::Dxf},
+                              {"geojson", TEnvelopeFormat::GeoJson},
+                              {"json", TEnvelopeFormat::Json},
+                              {"html", TEnvelopeFormat::Html},
+                              {"md", TEnvelopeFormat::Markdown}},
+                             "svg (default) or png (300 dpi): the figure; dxf: the zones and the "
+                             "envelope as layers for the site plan drawing; geojson; json; html or "
+                             "md: the figure, the receptor table and the conclusion");
+  e.Command->add_option("-o,--output", e.Output, "write to OUT, not standard output")
+      ->type_name("OUT");
+}
+
+int RunEnvelopeCommand(EnvelopeCommand &e) {
+  if (!e.Options.Sheet.empty() && e.Options.Report.Unit.empty())
+    return Fail(stderr, "--unit COL is needed with SHEET");
+  e.Options.Report.Raise = !e.NoRaise;
+  std::string document;
+  const int status = RunEnvelope(e.Options, stderr, document);
+  return status == ExitUsage ? status : WriteReport(document, e.Output, status);
 }
 
 int RunReportCommand(ReportCommand &r) {
   r.Options.Raise = !r.NoRaise;
   r.Options.Date = RecordDateNow();
   std::string document;
-  const int status =
-      WithInput(r.File, [&](std::FILE *in) { return RunReport(in, stderr, r.Options, document); });
+  const int status = WithInput(r.File, [&](std::FILE *in) {
+    return RunReport(in, stderr, r.Options, document, r.Plan.Plan.empty() ? nullptr : &r.Plan);
+  });
   return status == ExitUsage ? status : WriteReport(document, r.Output, status);
 }
 
@@ -389,6 +456,8 @@ int Run(const std::vector<std::string> &args) {
   ReportCommand report;
   AddReportOptions(&app, report);
   report.Command->footer(help);
+  EnvelopeCommand envelope;
+  AddEnvelopeOptions(&app, envelope);
 
   std::vector<const char *> argPointers;
   for (const std::string &arg : args)
@@ -410,6 +479,8 @@ int Run(const std::vector<std::string> &args) {
                                    ChoicesOf(*command), command->Format, stdout, stderr));
   if (*report.Command)
     return RunReportCommand(report);
+  if (*envelope.Command)
+    return RunEnvelopeCommand(envelope);
   return WithInput(batchFile,
                    [&](std::FILE *in) { return RunBatch(in, stdout, stderr, batchOptions); });
 }

@@ -2,7 +2,8 @@
 
 #include "batch.h"
 
-int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document) {
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document,
+              const TEnvelopeOptions *plan) {
   const TSheetOptions sheet = ReportSheetOptions(options);
   TBatchInput input(in, sheet, {});
   if (!input.Open())
@@ -19,6 +20,14 @@ int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std:
   if (!input.Problem().empty())
     return Fail(err, input.Problem());
   input.NoteSkipped(err);
-  document = ReportDocument(rows, options);
-  return allSucceeded ? ExitOk : ExitFailure;
+  if (!plan) {
+    document = ReportDocument(rows, options);
+    return allSucceeded ? ExitOk : ExitFailure;
+  }
+  TReportOptions withPlan = options;
+  bool compliant = true;
+  if (AddPlanSection(RollUp(rows, options.Raise), *plan, err, withPlan, compliant) != ExitOk)
+    return ExitUsage;
+  document = ReportDocument(rows, withPlan);
+  return allSucceeded && compliant ? ExitOk : ExitFailure;
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "envelope.h"
+#include "geometry.h"
 #include "plan.h"
 
 // A Polygon or MultiPolygon feature with the property "unit" is that unit's

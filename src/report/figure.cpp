@@ -151,6 +151,8 @@ std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow
   return svg + "</svg>\n";
 }
 
+} // namespace
+
 std::string Base64(const std::string &bytes) {
   static const char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
@@ -164,8 +166,6 @@ std::string Base64(const std::string &bytes) {
   }
   return out;
 }
-
-} // namespace
 
 std::string FigureCaption(const TUnitConclusion &unit) {
   return "图：" + unit.Unit +

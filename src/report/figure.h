@@ -14,3 +14,6 @@ std::string UnitFigureHtml(const TUnitConclusion &unit, const std::vector<TRepor
                            const std::string &id);
 // What the figure shows, for the Markdown, which has no picture.
 std::string FigureCaption(const TUnitConclusion &unit);
+
+// Bytes as base64, for a picture inside a data: address.
+std::string Base64(const std::string &bytes);

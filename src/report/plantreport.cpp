@@ -173,9 +173,10 @@ std::vector<TBlock> Blocks(const std::vector<TReportRow> &rows, const TReportOpt
       if (!html.empty())
         blocks.push_back({TBlock::Figure, FigureCaption(unit), html, {}});
     }
+  blocks.insert(blocks.end(), options.PlanBlocks.begin(), options.PlanBlocks.end());
   const std::vector<std::string> notes = Notes(rows);
   if (!notes.empty()) {
-    blocks.push_back({TBlock::Heading, "四、说明", {}, {}});
+    blocks.push_back({TBlock::Heading, options.PlanBlocks.empty() ? "四、说明" : "五、说明", {}, {}});
     for (const std::string &note : notes)
       blocks.push_back({TBlock::Paragraph, note, {}, {}});
   }
@@ -255,6 +256,8 @@ std::string ReportJson(const std::vector<TReportRow> &rows, const TReportOptions
     unitList.push_back(UnitJson(unit, rows));
   j["units"] = unitList;
   j["notes"] = Notes(rows);
+  if (!options.PlanJson.is_null())
+    j["envelope"] = options.PlanJson;
   return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

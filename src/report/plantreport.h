@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "json.h"
 #include "record.h"
 #include "rollup.h"
 #include "rows.h"
@@ -32,6 +33,10 @@ struct TReportOptions {
   bool Raise = true; // two or more pollutants at the largest grade raise it one grade
   int Digits = 2;    // decimals of L in the tables
   TRecordDate Date;
+  // The envelope on the site plan (report --plan): its section, before the
+  // notes, and its JSON ("envelope"); none without a plan.
+  std::vector<TBlock> PlanBlocks;
+  Json PlanJson;
 };
 
 // The units of the rows, in the order they first appear.

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "envelope.h"
+#include "geometry.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "envelope.h"
+#include "geometry.h"
 
 #include <geos_c.h>
 
