@@ -95,7 +95,8 @@ int SheetUnits(const TEnvelopeOptions &options, std::FILE *err,
     std::perror(("kestrin-cli: " + options.Sheet).c_str());
     return ExitUsage;
   }
-  TBatchInput input(in, ReportSheetOptions(options.Report), {});
+  const TSheetOptions sheet = ReportSheetOptions(options.Report); // the input keeps a reference
+  TBatchInput input(in, sheet, {});
   std::vector<TReportRow> rows;
   TBatchRow row;
   if (input.Open())

@@ -240,6 +240,8 @@ bool ReadEntity(const TEntity &e, TDrawn &d, TText &text, std::string &problem) 
       mtext.insert(0, tag.Value); // the chunks before the last come first
     }
   }
+  if (e.Type == "POLYLINE")
+    d.Shape.Outline.Outer.clear(); // its own point only holds the elevation
   for (const TEntity &vertex : e.Vertices) {
     TDrawn point;
     TText unused;
@@ -396,28 +398,31 @@ bool ReadDxfPlan(const std::string &bytes, const std::vector<std::string> &units
 
 namespace {
 
-// A layer name as DXF allows it: characters it forbids become "_", and
-// those outside ASCII \U+XXXX.
-std::string DxfText(const std::string &text, bool layerName) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
+// A layer name as DXF allows it: characters it forbids become "_", the
+// rest is GBK, the file's code page (\U+XXXX escapes for what GBK lacks).
+std::string LayerName(const std::string &text) {
+  std::string ascii, gbk;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool forbidden = std::string("<>/\\\":;?*|=`").find(c) != std::string::npos ||
+                           static_cast<unsigned char>(c) < 0x20;
+    ascii += forbidden ? '_' : c;
+  }
+  if (Utf8ToGbk(ascii, gbk))
+    return gbk;
+  std::string escaped;
+  for (std::size_t i = 0; i < ascii.size();) {
+    const unsigned char c = static_cast<unsigned char>(ascii[i]);
     const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
     std::uint32_t code = length == 1 ? c : length == 2 ? c & 0x1F : length == 3 ? c & 0x0F : c & 7;
-    for (int k = 1; k < length && i + k < text.size(); ++k)
-      code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    for (int k = 1; k < length && i + k < ascii.size(); ++k)
+      code = (code << 6) | (static_cast<unsigned char>(ascii[i + k]) & 0x3F);
     i += length;
-    if (code < 0x80) {
-      const bool forbidden = std::string("<>/\\\":;?*|=`").find(static_cast<char>(code)) !=
-                             std::string::npos;
-      out += layerName && (forbidden || code < 0x20) ? '_' : static_cast<char>(code);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\U+%04X", code > 0xFFFF ? 0xFFFD : code);
-      out += hex;
-    }
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\U+%04X", code > 0xFFFF ? 0xFFFD : code);
+    escaped += code < 0x80 ? std::string(1, static_cast<char>(code)) : std::string(hex);
   }
-  return out;
+  return escaped;
 }
 
 void Pair(std::string &out, int code, const std::string &value) {
@@ -457,6 +462,8 @@ std::string DxfOfLayers(const std::vector<TDxfLayer> &layers) {
   Pair(out, 2, "HEADER");
   Pair(out, 9, "$ACADVER");
   Pair(out, 1, "AC1009");
+  Pair(out, 9, "$DWGCODEPAGE");
+  Pair(out, 3, "ANSI_936");
   Pair(out, 0, "ENDSEC");
   Pair(out, 0, "SECTION");
   Pair(out, 2, "TABLES");
@@ -476,7 +483,7 @@ std::string DxfOfLayers(const std::vector<TDxfLayer> &layers) {
   Pair(out, 70, std::to_string(layers.size()));
   for (const TDxfLayer &layer : layers) {
     Pair(out, 0, "LAYER");
-    Pair(out, 2, DxfText(layer.Name, true));
+    Pair(out, 2, LayerName(layer.Name));
     Pair(out, 70, "0");
     Pair(out, 62, std::to_string(layer.Colour));
     Pair(out, 6, "CONTINUOUS");
@@ -487,9 +494,9 @@ std::string DxfOfLayers(const std::vector<TDxfLayer> &layers) {
   Pair(out, 2, "ENTITIES");
   for (const TDxfLayer &layer : layers)
     for (const TPolygon &polygon : layer.Area) {
-      Ring(out, DxfText(layer.Name, true), polygon.Outer);
+      Ring(out, LayerName(layer.Name), polygon.Outer);
       for (const TRing &hole : polygon.Holes)
-        Ring(out, DxfText(layer.Name, true), hole);
+        Ring(out, LayerName(layer.Name), hole);
     }
   Pair(out, 0, "ENDSEC");
   Pair(out, 0, "EOF");

@@ -29,5 +29,5 @@ struct TDxfLayer {
 };
 
 // A DXF (AutoCAD R12, which every CAD program reads) holding the layers, in
-// the plan's own coordinates; names outside ASCII as \U+XXXX escapes.
+// the plan's own coordinates; names in GBK, the code page it declares.
 std::string DxfOfLayers(const std::vector<TDxfLayer> &layers);

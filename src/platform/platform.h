@@ -43,6 +43,10 @@ std::tm CalendarTime(std::time_t t, bool utc);
 // GB18030 text.
 bool Gb18030ToUtf8(std::string_view text, std::string &out);
 
+// UTF-8 to GBK (code page 936), as DXF files of that code page hold text;
+// false (out unspecified) for text with a character GBK lacks.
+bool Utf8ToGbk(std::string_view text, std::string &out);
+
 // Whether Gb18030ToUtf8 reads the four-byte forms too: not where the system
 // has only GBK, its two-byte part (Windows under Wine).
 bool Gb18030FourByteForms();

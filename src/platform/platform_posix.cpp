@@ -58,6 +58,23 @@ bool Gb18030ToUtf8(std::string_view text, std::string &out) {
   return true;
 }
 
+bool Utf8ToGbk(std::string_view text, std::string &out) {
+  static const iconv_t converter = iconv_open("GBK", "UTF-8");
+  out.clear();
+  if (converter == reinterpret_cast<iconv_t>(-1))
+    return false;
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  out.resize(text.size() * 2); // a GBK character is never longer than its UTF-8
+  char *in = const_cast<char *>(text.data());
+  std::size_t inLeft = text.size();
+  char *to = out.data();
+  std::size_t toLeft = out.size();
+  if (iconv(converter, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1))
+    return false;
+  out.resize(out.size() - toLeft);
+  return true;
+}
+
 bool Gb18030FourByteForms() {
   return true;
 }
