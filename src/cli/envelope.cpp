@@ -126,10 +126,12 @@ std::string Document(const TEnvelope &envelope, const TEnvelopeOptions &options)
     return DrawingPng(EnvelopeDrawing(envelope, options.NorthAngle), 300);
   }
   case TEnvelopeFormat::Dxf: {
-    std::vector<TDxfLayer> layers = {{"卫生防护距离包络线", 1, envelope.Envelope}};
+    std::vector<TDxfLayer> layers;
     for (std::size_t u = 0; u < envelope.Units.size(); ++u)
       layers.push_back({"卫生防护距离-" + envelope.Units[u].Unit, static_cast<int>(2 + u % 6),
                         envelope.Units[u].Zone});
+    // Last, so that it is drawn over the zones it follows in part.
+    layers.push_back({"卫生防护距离包络线", 1, envelope.Envelope});
     return DxfOfLayers(layers);
   }
   case TEnvelopeFormat::GeoJson:

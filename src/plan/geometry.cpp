@@ -173,15 +173,83 @@ int QuadrantSegmentsFor(double largest) {
   return q;
 }
 
+namespace {
+
+// A unit's outlines and zone; its cores and radii into `geometry`. Null
+// with `problem` when an outline is not a valid polygon.
+TGeom UnitZone(const TGeos &g, const TFrame &f, const TPlan &plan, const TUnitDistance &distance,
+               int q, TUnitZone &zone, TUnitGeometry &geometry, std::string &problem) {
+  zone.Unit = distance.Unit;
+  zone.Distance = distance.Distance;
+  std::vector<TGeom> outlines, parts;
+  for (const TPlanItem &item : plan.Units) {
+    if (item.Name != zone.Unit)
+      continue;
+    TGeom core = CoreOf(g, item.Shape, f);
+    if (!core || (item.Shape.Kind == TShape::Polygon && GEOSisValid_r(g.H, core.get()) != 1)) {
+      problem = "生产单元“" + item.Name + "”的轮廓（" + item.Entity + "）不是有效的多边形（自相交？）";
+      return nullptr;
+    }
+    const double r = RadiusOf(item.Shape);
+    outlines.push_back(r > 0 ? Buffered(g, core.get(), r, q)
+                             : g.Own(GEOSGeom_clone_r(g.H, core.get())));
+    parts.push_back(Buffered(g, core.get(), r + zone.Distance, q));
+    geometry.Cores.push_back(std::move(core));
+    geometry.Radii.push_back(r);
+  }
+  TGeom outline = UnionOf(g, std::move(outlines));
+  TGeom zoneGeom = UnionOf(g, std::move(parts));
+  if (!outline || !zoneGeom) {
+    problem = "生产单元“" + zone.Unit + "”的防护区无法计算";
+    return nullptr;
+  }
+  AreaBack(g, outline.get(), f, zone.Outline);
+  AreaBack(g, zoneGeom.get(), f, zone.Zone);
+  TGeom label = g.Own(GEOSPointOnSurface_r(g.H, outline.get()));
+  if (label) {
+    GEOSGeomGetX_r(g.H, label.get(), &zone.LabelAt.X);
+    GEOSGeomGetY_r(g.H, label.get(), &zone.LabelAt.Y);
+  }
+  zone.LabelAt = {zone.LabelAt.X + f.Origin.X, zone.LabelAt.Y + f.Origin.Y};
+  return zoneGeom;
+}
+
+// A receptor against every unit: the one whose zone comes nearest (the
+// least distance less 卫生防护距离).
+bool Receptor(const TGeos &g, const TFrame &f, const TPlanItem &item,
+              const std::vector<TUnitGeometry> &units,
+              const std::vector<TUnitDistance> &distances, TReceptorResult &r,
+              std::string &problem) {
+  TGeom core = CoreOf(g, item.Shape, f);
+  if (!core || (item.Shape.Kind == TShape::Polygon && GEOSisValid_r(g.H, core.get()) != 1)) {
+    problem = "敏感目标“" + item.Name + "”（" + item.Entity + "）不是有效的多边形（自相交？）";
+    return false;
+  }
+  r.Receptor = item.Name;
+  r.Shape = item.Shape;
+  double margin = std::numeric_limits<double>::infinity();
+  for (std::size_t u = 0; u < units.size(); ++u) {
+    const double d = DistanceTo(g, core.get(), RadiusOf(item.Shape), units[u]);
+    if (d - distances[u].Distance < margin) {
+      margin = d - distances[u].Distance;
+      r.Unit = distances[u].Unit;
+      r.Distance = d;
+      r.Required = distances[u].Distance;
+    }
+  }
+  r.Inside = r.Distance < r.Required;
+  return true;
+}
+
+} // namespace
+
 bool MakeEnvelope(const TPlan &plan, const std::vector<TUnitDistance> &distances,
                   TEnvelope &envelope, std::string &problem) {
   problem = Unmatched(plan, distances);
+  if (problem.empty() && distances.empty())
+    problem = "没有生产单元";
   if (!problem.empty())
     return false;
-  if (distances.empty()) {
-    problem = "没有生产单元";
-    return false;
-  }
   TGeos g;
   const TFrame f = FrameOf(plan);
   double largest = 0;
@@ -191,40 +259,14 @@ bool MakeEnvelope(const TPlan &plan, const std::vector<TUnitDistance> &distances
         largest = std::max(largest, d.Distance + RadiusOf(item.Shape));
   envelope = TEnvelope();
   envelope.QuadrantSegments = QuadrantSegmentsFor(largest);
-  const int q = envelope.QuadrantSegments;
   std::vector<TUnitGeometry> units(distances.size());
   std::vector<TGeom> zones;
   for (std::size_t u = 0; u < distances.size(); ++u) {
     TUnitZone zone;
-    zone.Unit = distances[u].Unit;
-    zone.Distance = distances[u].Distance;
-    std::vector<TGeom> outlines, parts;
-    for (const TPlanItem &item : plan.Units) {
-      if (item.Name != zone.Unit)
-        continue;
-      TGeom core = CoreOf(g, item.Shape, f);
-      if (!core || (item.Shape.Kind == TShape::Polygon && GEOSisValid_r(g.H, core.get()) != 1)) {
-        problem = "生产单元“" + item.Name + "”的轮廓（" + item.Entity + "）不是有效的多边形（自相交？）";
-        return false;
-      }
-      const double r = RadiusOf(item.Shape);
-      outlines.push_back(r > 0 ? Buffered(g, core.get(), r, q) : g.Own(GEOSGeom_clone_r(g.H, core.get())));
-      parts.push_back(Buffered(g, core.get(), r + zone.Distance, q));
-      units[u].Cores.push_back(std::move(core));
-      units[u].Radii.push_back(r);
-    }
-    TGeom outline = UnionOf(g, std::move(outlines));
-    TGeom zoneGeom = UnionOf(g, std::move(parts));
-    if (!outline || !zoneGeom) {
-      problem = "生产单元“" + zone.Unit + "”的防护区无法计算";
+    TGeom zoneGeom = UnitZone(g, f, plan, distances[u], envelope.QuadrantSegments, zone, units[u],
+                              problem);
+    if (!zoneGeom)
       return false;
-    }
-    AreaBack(g, outline.get(), f, zone.Outline);
-    AreaBack(g, zoneGeom.get(), f, zone.Zone);
-    TGeom label = g.Own(GEOSPointOnSurface_r(g.H, outline.get()));
-    if (label)
-      GEOSGeomGetX_r(g.H, label.get(), &zone.LabelAt.X), GEOSGeomGetY_r(g.H, label.get(), &zone.LabelAt.Y);
-    zone.LabelAt = {zone.LabelAt.X + f.Origin.X, zone.LabelAt.Y + f.Origin.Y};
     envelope.Units.push_back(std::move(zone));
     zones.push_back(std::move(zoneGeom));
   }
@@ -235,25 +277,9 @@ bool MakeEnvelope(const TPlan &plan, const std::vector<TUnitDistance> &distances
   }
   AreaBack(g, all.get(), f, envelope.Envelope);
   for (const TPlanItem &item : plan.Receptors) {
-    TGeom core = CoreOf(g, item.Shape, f);
-    if (!core || (item.Shape.Kind == TShape::Polygon && GEOSisValid_r(g.H, core.get()) != 1)) {
-      problem = "敏感目标“" + item.Name + "”（" + item.Entity + "）不是有效的多边形（自相交？）";
-      return false;
-    }
     TReceptorResult r;
-    r.Receptor = item.Name;
-    r.Shape = item.Shape;
-    double margin = std::numeric_limits<double>::infinity();
-    for (std::size_t u = 0; u < units.size(); ++u) {
-      const double d = DistanceTo(g, core.get(), RadiusOf(item.Shape), units[u]);
-      if (d - distances[u].Distance < margin) {
-        margin = d - distances[u].Distance;
-        r.Unit = distances[u].Unit;
-        r.Distance = d;
-        r.Required = distances[u].Distance;
-      }
-    }
-    r.Inside = r.Distance < r.Required;
+    if (!Receptor(g, f, item, units, distances, r, problem))
+      return false;
     envelope.Compliant &= !r.Inside;
     envelope.Receptors.push_back(std::move(r));
   }

@@ -118,6 +118,11 @@ const TCaseRow Cases[] = {
      1},
 };
 
+// Test names, not the rows' bytes.
+void PrintTo(const TCaseRow &row, std::ostream *out) {
+  *out << row.Name;
+}
+
 class EnvelopeGeometry : public testing::TestWithParam<TCaseRow> {};
 
 TEST_P(EnvelopeGeometry, ReceptorsAndEnvelope) {
