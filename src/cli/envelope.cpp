@@ -116,9 +116,9 @@ std::string Document(const TEnvelope &envelope, const TEnvelopeOptions &options)
   case TEnvelopeFormat::Svg:
     return DrawingSvg(EnvelopeDrawing(envelope, options.NorthAngle));
   case TEnvelopeFormat::Png: {
-    // Qt paints text only with an application, on a platform without a screen here.
-    static char name[] = "kestrin-cli", platform[] = "-platform", offscreen[] = "offscreen";
-    static char *argv[] = {name, platform, offscreen, nullptr};
+    // Qt paints text only with an application, on a platform that needs no screen.
+    static std::string name = "kestrin-cli", option = "-platform", platform = PaintingPlatform();
+    static char *argv[] = {name.data(), option.data(), platform.data(), nullptr};
     static int argc = 3;
     // Qt's notes about the session (no runtime directory, say) are not the tool's output.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});

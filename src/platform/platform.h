@@ -47,6 +47,11 @@ bool Gb18030ToUtf8(std::string_view text, std::string &out);
 // false (out unspecified) for text with a character GBK lacks.
 bool Utf8ToGbk(std::string_view text, std::string &out);
 
+// The Qt platform that paints pictures without a screen: "offscreen" where
+// it finds the system's fonts (fontconfig), "windows" on Windows, whose
+// offscreen platform looks for fonts only in a folder beside Qt.
+const char *PaintingPlatform();
+
 // Whether Gb18030ToUtf8 reads the four-byte forms too: not where the system
 // has only GBK, its two-byte part (Windows under Wine).
 bool Gb18030FourByteForms();

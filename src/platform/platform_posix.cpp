@@ -75,6 +75,10 @@ bool Utf8ToGbk(std::string_view text, std::string &out) {
   return true;
 }
 
+const char *PaintingPlatform() {
+  return "offscreen";
+}
+
 bool Gb18030FourByteForms() {
   return true;
 }

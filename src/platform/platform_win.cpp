@@ -128,6 +128,10 @@ bool Utf8ToGbk(std::string_view text, std::string &out) {
   return true;
 }
 
+const char *PaintingPlatform() {
+  return "windows";
+}
+
 bool Gb18030FourByteForms() {
   return HasGb18030();
 }
