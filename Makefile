@@ -21,7 +21,8 @@ test: build
 	ctest --preset asan -j $(JOBS)
 
 # Both programs cross-built with MinGW-w64 and tested under Wine; the static
-# Qt for Windows is built first when this machine has none yet (~25 min).
+# Qt for Windows and its companion libraries are built first when this
+# machine has none yet (see the README for the time).
 test-windows: deps
 	qt=$$(bash scripts/build-qt-windows) && cmake --preset windows -DKESTRIN_QT_WINDOWS="$$qt"
 	cmake --build --preset windows -j $(JOBS)

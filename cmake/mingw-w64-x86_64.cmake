@@ -12,9 +12,10 @@ set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
 set(CMAKE_RC_COMPILER ${triplet}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
-# The static Qt for Windows and its libjpeg (scripts/build-qt-windows): one
-# more root to search, also in the compiler checks' own projects.
-set(KESTRIN_QT_WINDOWS "" CACHE PATH "Qt 6 and libjpeg built for Windows (scripts/build-qt-windows)")
+# The static Qt for Windows and the other libraries built beside it (libjpeg,
+# zlib, libzip, GEOS; scripts/build-qt-windows): one more root to search, so
+# find_package finds them all, also in the compiler checks' own projects.
+set(KESTRIN_QT_WINDOWS "" CACHE PATH "Qt 6 and the other libraries built for Windows (scripts/build-qt-windows)")
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KESTRIN_QT_WINDOWS)
 if(KESTRIN_QT_WINDOWS)
   list(APPEND CMAKE_FIND_ROOT_PATH ${KESTRIN_QT_WINDOWS})

@@ -122,6 +122,12 @@ int RunBatch(std::FILE *in, std::FILE *out, std::FILE *err, const BatchOptions &
   });
   if (!input.Open())
     return Fail(err, input.Problem());
+  if (const std::vector<std::string> unused = input.Unused(); !unused.empty()) {
+    std::string names;
+    for (const std::string &name : unused)
+      names += (names.empty() ? "" : ", ") + name;
+    std::fprintf(err, "kestrin-cli: columns not used: %s\n", names.c_str());
+  }
   if (options.Bom) // before anything the writer has buffered
     std::fputs("\xEF\xBB\xBF", out);
   if (options.Format == TBatchFormat::Csv) {

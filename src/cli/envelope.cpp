@@ -99,9 +99,10 @@ int SheetUnits(const TEnvelopeOptions &options, std::FILE *err,
   TBatchInput input(in, sheet, {});
   std::vector<TReportRow> rows;
   TBatchRow row;
+  TFillDown unitCells; // a unit's merged cells
   if (input.Open())
     while (input.Next(row))
-      rows.push_back(ReportRowOf(row, options.Report));
+      rows.push_back(ReportRowOf(row, options.Report, unitCells));
   if (in != stdin)
     std::fclose(in);
   if (!input.Problem().empty())

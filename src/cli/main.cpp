@@ -71,16 +71,20 @@ std::string BatchHelp() {
   return R"(Batch files (kestrin-cli batch, kestrin-cli report):
   A CSV file, one case a row, after a header line that names the columns in
   any order; names match without regard to case and surrounding blanks
-  (spaces, tabs, no-break and full-width spaces).
+  (spaces, tabs, no-break and full-width spaces), and may give their unit
+  after the name, in brackets or after a blank (面积（m²）, 源强 kg/h); a
+  unit other than the column's (排放量（t/a）) is refused.
 )" + InputColumnsHelp() +
          R"(  The same columns also by these names:
 )" + AliasHelp() +
          R"(  Without a mode column every row is a distance row. A row may leave the
   cells of inputs its mode does not use empty; a row whose cells are all
-  empty is skipped (the count goes to standard error). Any other column is
-  an error unless named with --keep (its cells are then copied to the front
-  of the output row) or, for report, --unit or --pollutant; empty header
-  cells at the end are ignored.
+  empty is skipped (the count goes to standard error). Columns named 序号,
+  编号, 备注, 说明, 备考, 注, No, Remark or Note are not used (and said so).
+  Any other column is an error unless named with --keep (its cells are then
+  copied, without surrounding blanks, to the front of the output row) or,
+  for report, --unit or --pollutant; empty header cells at the end are
+  ignored.
   Input is UTF-8 or GB18030 (GBK), as spreadsheet programs in a Chinese
   locale save it, told apart by a byte-order mark or else by the header and
   the rows ahead; a field that is not text in the encoding decided fails
@@ -97,12 +101,16 @@ Reports (kestrin-cli report):
   per unit. The rule: a unit's distance is the largest graded distance of
   its pollutants, raised one grade (50 -> 100, 100 -> 200, 1000 -> 1200,
   2000 -> 2200 ...) when two or more pollutants share it; --no-raise keeps
-  it. A unit with a failed row has no distance (not determined).
+  it. A unit with a failed row, or listing a pollutant on two rows, has no
+  distance (not determined). An empty unit cell takes the unit of the row
+  above, as merged cells are saved (the notes say which rows); in the first
+  row it fails the row. A header without rows gives no report (exit 1).
 )" +
          R"(
 Exit status:
   0  every calculation succeeded
-  1  a calculation (a batch row) failed; its message says why
+  1  a calculation (a batch row) failed; its message says why. For report
+     also: a unit not determined, or no rows below the header
   2  bad usage, an unreadable input or header, output that could not be
      written, or too little memory)";
 }
@@ -410,7 +418,8 @@ int RunReportCommand(ReportCommand &r) {
   const int status = WithInput(r.File, [&](std::FILE *in) {
     return RunReport(in, stderr, r.Options, document, r.Plan.Plan.empty() ? nullptr : &r.Plan);
   });
-  return status == ExitUsage ? status : WriteReport(document, r.Output, status);
+  // No document (an unusable input, no rows): nothing is written.
+  return document.empty() ? status : WriteReport(document, r.Output, status);
 }
 
 // The tool after the numeric set-up; throws nothing but std::bad_alloc.

@@ -102,13 +102,23 @@ TTableRows RowTable(const std::vector<TReportRow> &rows, int digits) {
   return table;
 }
 
-// The lines of a unit's failed rows, "第 3、7 行".
-std::string FailedLines(const TUnitConclusion &unit, const std::vector<TReportRow> &rows) {
+// The lines of rows, "第 3、7 行".
+std::string LinesText(const std::vector<std::size_t> &indices,
+                      const std::vector<TReportRow> &rows) {
   std::vector<std::string> lines;
-  for (std::size_t i : unit.Rows)
-    if (!rows[i].Error.empty())
-      lines.push_back(std::to_string(rows[i].Line));
+  for (std::size_t i : indices)
+    lines.push_back(std::to_string(rows[i].Line));
   return "第 " + Join(lines, "、") + " 行";
+}
+
+// Why a unit has no distance: "第 3 行计算失败；甲苯重复：第 4、6 行".
+std::string UndeterminedText(const TUnitConclusion &unit, const std::vector<TReportRow> &rows) {
+  std::vector<std::string> reasons;
+  if (!unit.FailedRows.empty())
+    reasons.push_back(LinesText(unit.FailedRows, rows) + "计算失败");
+  for (const TRepeatedPollutant &repeated : unit.Repeated)
+    reasons.push_back(repeated.Pollutant + "重复：" + LinesText(repeated.Rows, rows));
+  return Join(reasons, "；");
 }
 
 TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
@@ -118,7 +128,7 @@ TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
   for (const TUnitConclusion &unit : units) {
     if (!unit.Determined) {
       table.push_back(
-          {unit.Unit, Dash, Dash, Dash, "未确定（" + FailedLines(unit, rows) + "计算失败）"});
+          {unit.Unit, Dash, Dash, Dash, "未确定（" + UndeterminedText(unit, rows) + "）"});
       continue;
     }
     table.push_back({unit.Unit, ValueToText(unit.Largest), Join(unit.Deciding, "、"),
@@ -138,8 +148,40 @@ std::string RuleText(bool raise) {
                "的级差值同为最大时提高一级”处理。";
 }
 
-std::vector<std::string> Notes(const std::vector<TReportRow> &rows) {
+// "第 3–4 行的生产单元沿用上一行：涂装车间", a note for each run of rows
+// whose empty unit cells took the unit above.
+std::vector<std::string> FilledNotes(const std::vector<TReportRow> &rows) {
   std::vector<std::string> notes;
+  for (std::size_t i = 0; i < rows.size();) {
+    std::size_t end = i;
+    while (end < rows.size() && rows[end].UnitFilled && rows[end].Unit == rows[i].Unit)
+      ++end;
+    if (end == i) {
+      ++i;
+      continue;
+    }
+    const std::string first = std::to_string(rows[i].Line),
+                      last = std::to_string(rows[end - 1].Line);
+    notes.push_back("第 " + first + (end - i > 1 ? "–" + last : "") + " 行的生产单元沿用上一行：" +
+                    rows[i].Unit);
+    i = end;
+  }
+  return notes;
+}
+
+std::vector<std::string> Notes(const std::vector<TReportRow> &rows,
+                               const std::vector<TUnitConclusion> &units,
+                               const TReportOptions &options) {
+  std::vector<std::string> notes;
+  if (!options.Unused.empty())
+    notes.push_back("未用于计算的列：" + Join(options.Unused, "、") + "。");
+  for (std::string &note : FilledNotes(rows))
+    notes.push_back(std::move(note));
+  for (const TUnitConclusion &unit : units)
+    for (const TRepeatedPollutant &repeated : unit.Repeated)
+      notes.push_back(LinesText(repeated.Rows, rows) + "（" + unit.Unit + "）重复填写了污染物" +
+                      repeated.Pollutant + "：请将该单元" + repeated.Pollutant +
+                      "的总排放量填写为一行；该单元的卫生防护距离未确定。");
   for (const TReportRow &row : rows) {
     if (!row.Error.empty()) {
       notes.push_back(RowName(row) + "计算失败：" + row.Error + "；该单元的卫生防护距离未确定。");
@@ -174,7 +216,7 @@ std::vector<TBlock> Blocks(const std::vector<TReportRow> &rows, const TReportOpt
         blocks.push_back({TBlock::Figure, FigureCaption(unit), html, {}});
     }
   blocks.insert(blocks.end(), options.PlanBlocks.begin(), options.PlanBlocks.end());
-  const std::vector<std::string> notes = Notes(rows);
+  const std::vector<std::string> notes = Notes(rows, units, options);
   if (!notes.empty()) {
     blocks.push_back({TBlock::Heading, options.PlanBlocks.empty() ? "四、说明" : "五、说明", {}, {}});
     for (const std::string &note : notes)
@@ -202,11 +244,40 @@ Json UnitJson(const TUnitConclusion &unit, const std::vector<TReportRow> &rows) 
   j["at_largest"] = unit.Deciding.size();
   j["raised"] = unit.Raised;
   j["distance"] = unit.Determined ? JsonNumber(unit.Distance) : Json(nullptr);
-  Json lines = Json::array();
-  for (std::size_t i : unit.Rows)
-    lines.push_back(rows[i].Line);
-  j["lines"] = lines;
+  const auto lines = [&rows](const std::vector<std::size_t> &indices) {
+    Json list = Json::array();
+    for (std::size_t i : indices)
+      list.push_back(rows[i].Line);
+    return list;
+  };
+  j["lines"] = lines(unit.Rows);
+  if (unit.Determined)
+    return j;
+  // Why not: the failed rows, the pollutants listed more than once.
+  j["failed_lines"] = lines(unit.FailedRows);
+  Json repeated = Json::array();
+  for (const TRepeatedPollutant &r : unit.Repeated)
+    repeated.push_back({{"pollutant", r.Pollutant}, {"lines", lines(r.Rows)}});
+  j["repeated"] = repeated;
   return j;
+}
+
+// `,\n  "name": [...]` as the top object's dump(2) writes a member array,
+// but made item by item: a tree of every row would take several times the
+// memory of the rows, and its destructor, run while std::bad_alloc
+// unwinds, would need memory in proportion and abort the program.
+template <typename T, typename ToJson>
+std::string MemberArray(const char *name, const std::vector<T> &items, ToJson toJson) {
+  std::string text = ",\n  \"" + std::string(name) + "\": [";
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    text += i == 0 ? "\n    " : ",\n    ";
+    for (char c : toJson(items[i]).dump(2, ' ', false, Json::error_handler_t::replace)) {
+      text += c;
+      if (c == '\n')
+        text += "    ";
+    }
+  }
+  return text + (items.empty() ? "]" : "\n  ]");
 }
 
 } // namespace
@@ -247,18 +318,23 @@ std::string ReportJson(const std::vector<TReportRow> &rows, const TReportOptions
   j["basis"] = options.Basis.empty() ? Json(nullptr) : Json(options.Basis);
   j["raise"] = options.Raise;
   j["tolerance"] = JsonNumber(TKestrin().Tolerance());
-  Json rowList = Json::array();
-  for (const TReportRow &row : rows)
-    rowList.push_back(RowJson(row));
-  j["rows"] = rowList;
-  Json unitList = Json::array();
-  for (const TUnitConclusion &unit : RollUp(rows, options.Raise))
-    unitList.push_back(UnitJson(unit, rows));
-  j["units"] = unitList;
-  j["notes"] = Notes(rows);
-  if (!options.PlanJson.is_null())
-    j["envelope"] = options.PlanJson;
-  return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  std::string text = j.dump(2, ' ', false, Json::error_handler_t::replace);
+  text.resize(text.size() - 2); // the closing "\n}": the arrays follow
+  text += MemberArray("rows", rows, RowJson);
+  const std::vector<TUnitConclusion> units = RollUp(rows, options.Raise);
+  text += MemberArray("units", units,
+                      [&rows](const TUnitConclusion &unit) { return UnitJson(unit, rows); });
+  text += MemberArray("notes", Notes(rows, units, options),
+                      [](const std::string &note) { return Json(note); });
+  if (!options.PlanJson.is_null()) {
+    text += ",\n  \"envelope\": ";
+    for (char c : options.PlanJson.dump(2, ' ', false, Json::error_handler_t::replace)) {
+      text += c;
+      if (c == '\n')
+        text += "  ";
+    }
+  }
+  return text + "\n}\n";
 }
 
 TSheetOptions ReportSheetOptions(const TReportOptions &options) {
@@ -271,15 +347,20 @@ TSheetOptions ReportSheetOptions(const TReportOptions &options) {
   return sheet;
 }
 
-TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options) {
+TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options, TFillDown &units) {
   TReportRow r;
   r.Line = row.Line;
   r.Unit = row.Kept[0];
+  const TFillDown::TFill fill = units.Fill(r.Unit);
+  r.UnitFilled = fill == TFillDown::FromAbove;
   r.Pollutant =
       options.Pollutant.empty() ? "第 " + std::to_string(row.Line) + " 行" : row.Kept[1];
   r.Direction = row.Case.Direction;
   r.Calc = row.Case.Calc;
   r.Error = row.Problem.empty() ? row.Case.Error : row.Problem;
+  if (r.Error.empty() && fill == TFillDown::NoneAbove)
+    r.Error = "its unit cell is empty and no row above names a unit (a merged cell keeps its "
+              "text in its first row)";
   if (r.Error.empty() && row.Case.Direction != TDirection::Distance)
     r.Error = "an emission row has no distance to report (its mode is emission)";
   if (r.Error.empty())

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "filldown.h"
 #include "json.h"
 #include "record.h"
 #include "rollup.h"
@@ -20,6 +21,8 @@ struct TReportRow {
   std::string Error; // empty when the row succeeded
   TGradeCheck Check; // the graded distance against Qe, when it succeeded
   TDirection Direction = TDirection::Distance; // the row's mode
+  // Its unit cell was empty and took the unit of the row above.
+  bool UnitFilled = false;
 };
 
 enum class TReportFormat { Html, Markdown, Json };
@@ -27,6 +30,8 @@ enum class TReportFormat { Html, Markdown, Json };
 struct TReportOptions {
   std::string Unit, Pollutant;   // the label columns; Pollutant may be empty
   std::vector<std::string> Keep; // other columns the file may hold, not reported
+  // The sheet's columns read past (序号, 备注), for a note.
+  std::vector<std::string> Unused;
   TEncoding Encoding = TEncoding::Auto;
   TReportFormat Format = TReportFormat::Html;
   std::string Basis; // replaces the method's opening sentence when not empty
@@ -53,6 +58,9 @@ std::string ReportJson(const std::vector<TReportRow> &rows, const TReportOptions
 // How the report reads its sheet: the unit and pollutant columns kept first.
 TSheetOptions ReportSheetOptions(const TReportOptions &options);
 // A sheet's row as the report holds it; an emission row is a failed one.
-TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options);
+// An empty unit cell takes the unit of the row above, as a merged cell
+// means (`units` carries it from row to row); with no unit above, the row
+// fails.
+TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options, TFillDown &units);
 // The document in options.Format.
 std::string ReportDocument(const std::vector<TReportRow> &rows, const TReportOptions &options);

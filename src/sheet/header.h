@@ -29,26 +29,55 @@ constexpr THeaderAlias HeaderAliases[] = {
     {"距离", "distance"},    {"卫生防护距离", "distance"},
 };
 
+// The units an input column's header name may give after the name, in
+// brackets or after a blank (面积（m²）, 源强 kg/h), as ColumnKey spells
+// them. A numeric column whose name gives any other unit (排放量（t/a）)
+// is refused: its numbers would be read in the wrong unit.
+struct TColumnUnit {
+  TColumn Column;
+  std::string_view Spelling;
+};
+constexpr TColumnUnit ColumnUnits[] = {
+    {ColArea, "m²"},     {ColArea, "m2"},      {ColArea, "m^2"},     {ColArea, "㎡"},
+    {ColArea, "平方米"}, {ColRadius, "m"},     {ColRadius, "米"},    {ColCm, "mg/m³"},
+    {ColCm, "mg/m3"},    {ColCm, "mg/m^3"},    {ColWind, "m/s"},     {ColWind, "米/秒"},
+    {ColQe, "kg/h"},     {ColQe, "千克/小时"}, {ColQe, "公斤/小时"}, {ColDistance, "m"},
+    {ColDistance, "米"},
+};
+
+// Columns engineers keep beside the inputs that no calculation uses (a row
+// number, a remark): read past, and named in the report's notes. Matched
+// by ColumnKey, with or without a bracketed addition (备注（单位）).
+constexpr std::string_view UnusedColumns[] = {"序号",    "编号", "备注", "说明", "备考",
+                                              "注",      "no",   "no.",  "#",    "remark",
+                                              "remarks", "note", "notes"};
+
 constexpr std::size_t Absent = static_cast<std::size_t>(-1);
 
 // Where each known column sits in the input records.
 struct Layout {
   std::size_t Position[InputCount]; // by TColumn
   std::size_t FieldCount = 0;
-  std::vector<std::size_t> Keep; // the --keep columns, in the order named
-  std::size_t NamedCount = 0;    // columns from here on have no name
+  std::vector<std::size_t> Keep;   // the --keep columns, in the order named
+  std::vector<std::size_t> Unused; // columns of UnusedColumns, read past
+  std::size_t NamedCount = 0;      // columns from here on have no name
 };
 
 // A name in a message: 'name'.
 std::string Quoted(std::string_view text);
 
-// A header name as it is compared: without surrounding blanks (spaces,
-// tabs, no-break and full-width spaces), ASCII in lower case (" Qe " and
-// "qe" are one column).
+// A cell's text without the blanks a spreadsheet cell may carry around it
+// (spaces, tabs, no-break and full-width spaces): what a label is.
+std::string_view TrimBlanks(std::string_view text);
+
+// A header name as it is compared: TrimBlanks, ASCII in lower case (" Qe "
+// and "qe" are one column).
 std::string ColumnKey(std::string_view name);
 
 // Maps the header's names to columns; returns a message when it cannot.
-// Names match ColumnKey to ColumnKey; `keep` holds the --keep names.
-// Empty names are allowed only at the end of the header.
+// Names match ColumnKey to ColumnKey, a unit after the name allowed (see
+// ColumnUnits); `keep` holds the --keep names, which any column may have.
+// UnusedColumns are read past. Empty names are allowed only at the end of
+// the header.
 std::string ReadLayout(const CsvRecord &header, const std::vector<std::string> &keep,
                        Layout &layout);

@@ -1,5 +1,31 @@
 #include "result.h"
 
+#include <cstdlib>
+
+namespace {
+
+// Enough for any destructor on the way out: none holds a large JSON value.
+constexpr std::size_t UnwindingReserve = 4 << 20;
+void *Reserve = nullptr;
+
+void GiveBackReserve() {
+  std::free(Reserve);
+  Reserve = nullptr;
+  std::set_new_handler(nullptr);
+  throw std::bad_alloc();
+}
+
+} // namespace
+
+void KeepMemoryForUnwinding() {
+  if (Reserve)
+    return;
+  Reserve = std::malloc(UnwindingReserve);
+  if (!Reserve)
+    throw std::bad_alloc();
+  std::set_new_handler(GiveBackReserve);
+}
+
 TCase ComputeCase(TDirection direction, const CalcInputs &inputs) {
   TCase c;
   c.Direction = direction;

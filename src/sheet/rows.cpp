@@ -146,17 +146,24 @@ bool TBatchInput::Next(TBatchRow &row) {
       ++FSkipped;
       continue;
     }
-    // The --keep cells, as they were; a cell that is not text (the row's
-    // problem says so) is left empty.
+    // The --keep cells without surrounding blanks ("储罐区 " is 储罐区); a
+    // cell that is not text (the row's problem says so) is left empty.
     row.Kept.clear();
     for (std::size_t p : FLayout.Keep) {
       const bool text = p < FRecord.count && IsValidUtf8(FRecord.Field(p));
-      row.Kept.emplace_back(text ? FRecord.Field(p) : std::string_view());
+      row.Kept.emplace_back(text ? TrimBlanks(FRecord.Field(p)) : std::string_view());
     }
     Compute(FRecord, FLayout, FCells, row);
     return true;
   }
   return false;
+}
+
+std::vector<std::string> TBatchInput::Unused() const {
+  std::vector<std::string> names;
+  for (std::size_t p : FLayout.Unused)
+    names.emplace_back(TrimBlanks(FHeader.Field(p)));
+  return names;
 }
 
 void TBatchInput::NoteSkipped(std::FILE *err) const {

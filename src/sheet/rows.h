@@ -17,8 +17,9 @@
 
 // How a sheet is read.
 struct TSheetOptions {
-  // Label columns copied unchanged, in this order, to the front of every
-  // row; any other column the tool does not know is an error.
+  // Label columns copied without surrounding blanks, in this order, to the
+  // front of every row; any other column the tool does not know is an
+  // error, but for UnusedColumns.
   std::vector<std::string> Keep;
   TEncoding Encoding = TEncoding::Auto;
 };
@@ -49,6 +50,8 @@ public:
   bool Open();
   const CsvRecord &Header() const { return FHeader; }
   const Layout &Columns() const { return FLayout; }
+  // The header names of the columns read past (序号, 备注 ...).
+  std::vector<std::string> Unused() const;
 
   // The next row that is not blank; false at the end of the input, or
   // where it stopped (Problem() then says why).

@@ -1,5 +1,6 @@
 // Input as spreadsheet programs save it: the UTF-8 check, GB18030 decoding
-// and its per-file decision, and how header names are compared.
+// and its per-file decision, and how header names are compared and matched
+// to columns.
 #include "encoding.h"
 #include "header.h"
 #include "platform.h"
@@ -206,6 +207,63 @@ TEST_P(KeyTest, Key) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Header, KeyTest, testing::ValuesIn(KeyCases),
+                         [](const auto &info) { return std::string(info.param.Name); });
+
+// A header name alone: the column it names (Absent: read past as unused),
+// or what the message says.
+struct LayoutCase {
+  const char *Name;
+  const char *Header;
+  std::size_t Column;
+  const char *Problem = "";
+};
+
+const LayoutCase LayoutCases[] = {
+    {"AreaFullWidthBrackets", "面积（m2）", ColArea},
+    {"AreaSuperscript", "面积(m²)", ColArea},
+    {"CmBrackets", "标准浓度限值（mg/m3）", ColCm},
+    {"QeAfterBlank", "源强 kg/h", ColQe},
+    {"QeBrackets", "Qe (kg/h)", ColQe},
+    {"UnitInCapitals", "QE (KG/H)", ColQe},
+    {"WindAfterFullWidthBlank", "平均风速　m/s", ColWind},
+    {"DistanceSquareBrackets", "L [m]", ColDistance},
+    {"ClassWithAnyNote", "类别（Ⅰ/Ⅱ/Ⅲ）", ColClass},
+    {"TonnesPerYearRefused", "排放量（t/a）", InputCount,
+     "column '排放量（t/a）' gives its unit as 't/a', but 'qe' is read in kg/h"},
+    {"SquareKilometresRefused", "面积(km2)", InputCount, "but 'area' is read in m² (m2,"},
+    {"UnitWithoutName", "(m2)", InputCount, "unknown column '(m2)'"},
+    {"UnknownWithUnit", "温度 (K)", InputCount, "unknown column '温度 (K)'"},
+    {"RowNumber", "序号", Absent},
+    {"RemarkWithNote", " 备注（说明）", Absent},
+    {"UnknownNamesTheAliases", "klass", InputCount,
+     "(known: mode or 模式, 计算模式; area or S, 面积, 占地面积;"},
+};
+
+class LayoutTest : public testing::TestWithParam<LayoutCase> {};
+
+TEST_P(LayoutTest, Column) {
+  const LayoutCase &c = GetParam();
+  CsvRecord header;
+  header.text = c.Header;
+  header.starts = {0};
+  header.count = 1;
+  Layout layout;
+  const std::string problem = ReadLayout(header, {}, layout);
+  if (*c.Problem) {
+    EXPECT_NE(problem.find(c.Problem), std::string::npos) << problem;
+    return;
+  }
+  ASSERT_EQ(problem, "");
+  if (c.Column == Absent) {
+    EXPECT_EQ(layout.Unused, std::vector<std::size_t>{0});
+    return;
+  }
+  EXPECT_TRUE(layout.Unused.empty());
+  for (std::size_t column = 0; column < InputCount; ++column)
+    EXPECT_EQ(layout.Position[column], column == c.Column ? 0 : Absent) << column;
+}
+
+INSTANTIATE_TEST_SUITE_P(Header, LayoutTest, testing::ValuesIn(LayoutCases),
                          [](const auto &info) { return std::string(info.param.Name); });
 
 } // namespace

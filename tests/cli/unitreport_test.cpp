@@ -1,6 +1,7 @@
 // The per-unit roll-up: the largest graded distance of a unit's pollutants,
 // raised one grade when two or more share it; a failed row leaves the unit
 // undetermined. Also the next grade and L's fixed decimals.
+#include "batch.h"
 #include "report.h"
 
 #include <cstdio>
@@ -14,11 +15,16 @@ namespace {
 
 struct RollUpCase {
   const char *Name;
-  std::vector<const char *> L; // one pollutant each, graded by SetDistance; "fail" for a failed row
+  std::vector<const char *> L; // a row each, graded by SetDistance; "fail" for a failed row
   bool Raise;
   bool Determined;
   const char *Distance;
   std::size_t AtLargest;
+  // The rows' pollutants; when empty, a different one each.
+  std::vector<const char *> Pollutants = {};
+  // The pollutant named on more than one row, and those rows (indices in the unit).
+  const char *Repeated = nullptr;
+  std::vector<std::size_t> RepeatedRows = {};
 };
 
 const RollUpCase RollUpCases[] = {
@@ -31,6 +37,20 @@ const RollUpCase RollUpCases[] = {
     {"One", {"400"}, true, true, "400", 1},
     {"NoRaise", {"30", "30", "30"}, false, true, "50", 3},
     {"FailedRow", {"200", "fail", "30"}, true, false, "0", 0},
+    // The raise is for different pollutants: one listed twice decides nothing.
+    {"SamePollutantTwice", {"100", "100"}, true, false, "0", 0, {"甲苯", "甲苯"}, "甲苯", {0, 1}},
+    {"SamePollutantThrice",
+     {"100", "30", "100", "100"},
+     true,
+     false,
+     "0",
+     0,
+     {"甲苯", "苯", "甲苯", "甲苯"},
+     "甲苯",
+     {0, 2, 3}},
+    {"RepeatedAndFailed", {"fail", "100"}, true, false, "0", 0, {"苯", "苯"}, "苯", {0, 1}},
+    {"NoRaiseStillRepeated", {"100", "50"}, false, false, "0", 0, {"苯", "苯"}, "苯", {0, 1}},
+    {"SameNamesInOtherUnitsOnly", {"100", "100"}, true, true, "200", 2, {"x", "甲苯"}},
 };
 
 class RollUpTest : public testing::TestWithParam<RollUpCase> {
@@ -47,8 +67,14 @@ TEST_P(RollUpTest, UnitDistance) {
   // A second unit around the first keeps the grouping honest.
   rows.push_back({1, "other", "x", {}, {}, {}});
   rows.back().Calc.SetDistance("1200");
-  for (const char *L : c.L) {
-    TReportRow row{rows.size() + 1, "unit", "p" + std::to_string(rows.size()), {}, {}, {}};
+  for (std::size_t i = 0; i < c.L.size(); ++i) {
+    const char *L = c.L[i];
+    TReportRow row{rows.size() + 1,
+                   "unit",
+                   c.Pollutants.empty() ? "p" + std::to_string(rows.size()) : c.Pollutants[i],
+                   {},
+                   {},
+                   {}};
     if (std::string(L) == "fail")
       row.Error = "Floating point overflow";
     else
@@ -65,6 +91,16 @@ TEST_P(RollUpTest, UnitDistance) {
   EXPECT_EQ(ValueToText(unit.Distance), c.Distance);
   EXPECT_EQ(unit.Deciding.size(), c.AtLargest);
   EXPECT_EQ(unit.Raised, c.Raise && c.AtLargest >= 2);
+  if (!c.Repeated) {
+    EXPECT_TRUE(unit.Repeated.empty());
+    return;
+  }
+  ASSERT_EQ(unit.Repeated.size(), 1u);
+  EXPECT_EQ(unit.Repeated[0].Pollutant, c.Repeated);
+  std::vector<std::size_t> inUnit;
+  for (std::size_t row : unit.Repeated[0].Rows)
+    inUnit.push_back(row - 1); // after the other unit's row
+  EXPECT_EQ(inUnit, c.RepeatedRows);
 }
 
 INSTANTIATE_TEST_SUITE_P(UnitReport, RollUpTest, testing::ValuesIn(RollUpCases),
@@ -165,5 +201,152 @@ TEST(UnitReport, HtmlForWordProcessors) {
         "277.371801366629 kg/h，小于 Qe = 277.372 kg/h", "可能应取下一级差 2600 m"})
     EXPECT_NE(html.find(part), std::string::npos) << part;
 }
+
+// Sheets as engineers keep them, through `report --unit 生产单元 --pollutant
+// 污染物 --format md` (or `batch --keep 生产单元,污染物`): the exit status,
+// parts of the document (none: no document) and of standard error.
+struct SheetCase {
+  const char *Name;
+  std::string Csv;
+  int Exit;
+  std::vector<std::string> Document;
+  std::string Error = {};
+  bool Batch = false;
+};
+
+const std::string Header = "生产单元,污染物,面积,Cm,风速,类别,源强\n";
+const std::string Row = ",100,0.25,3.5,I,0.8\n"; // graded 300 m
+
+// The coating plant as its sheet is kept: row numbers and remarks, units in
+// the header names, 生产单元 in merged cells (the text in each merge's first row).
+const std::string CoatingPlant =
+    "序号,生产单元,污染物,面积（m²）,标准浓度限值（mg/m3）,平均风速(m/s),"
+    "类别,源强 kg/h,备注\n"
+    "1,涂装车间,甲苯,2400,0.2,2.3,Ⅱ,0.26,喷漆线\n"
+    "2,,二甲苯,2400,0.2,2.3,Ⅱ,0.31,\n"
+    "3,,非甲烷总烃,2400,2.0,2.3,Ⅱ,1.05,\n"
+    "4,焊接车间,颗粒物,1800,0.9,2.3,Ⅱ,0.52,\n"
+    "5,,氮氧化物,1800,0.25,2.3,Ⅱ,0.085,\n"
+    "6,危废暂存间,非甲烷总烃,120,2.0,2.3,Ⅲ,0.012,\n"
+    "7,,氨,120,0.2,2.3,Ⅲ,0.004,\n"
+    "8,,硫化氢,120,0.01,2.3,Ⅲ,0.0002,\n"
+    "9,污水处理站,氨,600,0.2,2.3,Ⅲ,0.021,\n"
+    "10,,硫化氢,600,0.01,2.3,Ⅲ,0.0011,\n";
+
+const SheetCase SheetCases[] = {
+    // Blanks a pasted cell carries (ASCII, full-width, no-break, tab) make no new unit.
+    {"BlanksAroundLabels",
+     Header + "储罐区,甲苯" + Row + "储罐区 ,二甲苯" + Row + "储罐区　,苯" + Row +
+         "\xC2\xA0储罐区\t,乙苯 " + Row,
+     0,
+     {"| 储罐区 | 300 | 甲苯、二甲苯、苯、乙苯 | 4 | 400（提高一级） |"}},
+    {"BlanksAroundBatchLabels",
+     Header + "储罐区　,\xC2\xA0甲苯 " + Row,
+     0,
+     {"\n储罐区,甲苯,distance,100,"},
+     {},
+     true},
+    {"SamePollutantTwice",
+     Header + "涂装车间,甲苯" + Row + "涂装车间,二甲苯" + Row + "涂装车间,甲苯 " + Row,
+     1,
+     {"| 涂装车间 | — | — | — | 未确定（甲苯重复：第 2、4 行） |",
+      "第 2、4 行（涂装车间）重复填写了污染物甲苯：请将该单元甲苯的总排放量填写为一行；"
+      "该单元的卫生防护距离未确定。"},
+     "kestrin-cli: unit '涂装车间' lists pollutant '甲苯' on lines 2, 4; enter the unit's total "
+     "emission of 甲苯 once\n"},
+    {"MergedUnitCells",
+     CoatingPlant,
+     0,
+     {"| 涂装车间 | 100 | 甲苯、二甲苯 | 2 | 200（提高一级） |",
+      "| 焊接车间 | 50 | 颗粒物、氮氧化物 | 2 | 100（提高一级） |",
+      "| 危废暂存间 | 50 | 非甲烷总烃、氨、硫化氢 | 3 | 100（提高一级） |",
+      "| 污水处理站 | 50 | 氨、硫化氢 | 2 | 100（提高一级） |",
+      "| 涂装车间 | 非甲烷总烃 | 2400 | 2 | 1.05 |", "未用于计算的列：序号、备注。",
+      "\n第 3–4 行的生产单元沿用上一行：涂装车间\n", "\n第 6 行的生产单元沿用上一行：焊接车间\n",
+      "\n第 8–9 行的生产单元沿用上一行：危废暂存间\n",
+      "\n第 11 行的生产单元沿用上一行：污水处理站\n"}},
+    {"EmptyFirstUnit",
+     Header + ",甲苯" + Row + ",苯" + Row + "罐区,甲苯" + Row + ",苯" + Row,
+     1,
+     {"第 2 行（ · 甲苯）计算失败：its unit cell is empty and no row above names a unit",
+      "第 3 行（ · 苯）计算失败：its unit cell", "| 罐区 | 300 | 甲苯、苯 | 2 | 400（提高一级） |",
+      "第 5 行的生产单元沿用上一行：罐区"}},
+    {"HeaderOnly",
+     Header,
+     1,
+     {},
+     "kestrin-cli: the input has no rows below its header; no report\n"},
+    {"HeaderAndBlankRows",
+     Header + ",,,,,,\n,,,,,,\n",
+     1,
+     {},
+     "kestrin-cli: skipped 2 empty rows\nkestrin-cli: the input has no rows below its header; no "
+     "report\n"},
+    {"UnitThatDoesNotFit",
+     "生产单元,污染物,面积,Cm,风速,类别,排放量（t/a）\n",
+     2,
+     {},
+     "kestrin-cli: column '排放量（t/a）' gives its unit as 't/a', but 'qe' is read in kg/h "
+     "(千克/小时, 公斤/小时); convert the column\n"},
+};
+
+class SheetTest : public testing::TestWithParam<SheetCase> {
+protected:
+  void SetUp() override {
+    InitNumericEnvironment();
+    DecimalMark = '.';
+  }
+};
+
+// A scratch file named after the test: tmpfile() can collide between tests
+// run in parallel under Wine.
+std::FILE *Scratch(const std::string &name) {
+  return std::fopen((name + ".scratch").c_str(), "w+b");
+}
+
+std::string Contents(std::FILE *f, const std::string &name) {
+  std::string text;
+  std::rewind(f);
+  for (int c; (c = std::fgetc(f)) != EOF;)
+    text += static_cast<char>(c);
+  std::fclose(f);
+  std::remove((name + ".scratch").c_str());
+  return text;
+}
+
+TEST_P(SheetTest, Report) {
+  const SheetCase &c = GetParam();
+  const std::string name = std::string("Sheet_") + c.Name;
+  std::FILE *in = Scratch(name + "_in"), *out = Scratch(name + "_out"),
+            *err = Scratch(name + "_err");
+  ASSERT_TRUE(in && out && err);
+  std::fputs(c.Csv.c_str(), in);
+  std::rewind(in);
+  std::string document;
+  if (c.Batch) {
+    BatchOptions options;
+    options.Keep = {"生产单元", "污染物"};
+    EXPECT_EQ(RunBatch(in, out, err, options), c.Exit);
+  } else {
+    TReportOptions options;
+    options.Unit = "生产单元";
+    options.Pollutant = "污染物";
+    options.Format = TReportFormat::Markdown;
+    EXPECT_EQ(RunReport(in, err, options, document), c.Exit);
+  }
+  Contents(in, name + "_in");
+  if (c.Batch)
+    document = Contents(out, name + "_out");
+  else
+    Contents(out, name + "_out");
+  EXPECT_EQ(Contents(err, name + "_err"), c.Error);
+  if (c.Document.empty())
+    EXPECT_EQ(document, "");
+  for (const std::string &part : c.Document)
+    EXPECT_NE(document.find(part), std::string::npos) << part << "\n" << document;
+}
+
+INSTANTIATE_TEST_SUITE_P(UnitReport, SheetTest, testing::ValuesIn(SheetCases),
+                         [](const auto &info) { return std::string(info.param.Name); });
 
 } // namespace
