@@ -400,6 +400,15 @@ void AddEnvelopeOptions(CLI::App *app, EnvelopeCommand &e) {
                              "md: the figure, the receptor table and the conclusion");
   e.Command->add_option("-o,--output", e.Output, "write to OUT, not standard output")
       ->type_name("OUT");
+  e.Command->footer(R"(Each unit's zone is every point within its distance of its outline; a
+receptor is inside when its shortest distance to a unit's outline is below
+that unit's distance. Arcs are drawn as chords within 0.1 m of the circle.
+
+Exit status:
+  0  no receptor inside the envelope
+  1  a receptor inside (not compliant)
+  2  bad usage, an unusable sheet or plan (the message names the file, the
+     unit or the entity), output that could not be written)");
 }
 
 int RunEnvelopeCommand(EnvelopeCommand &e) {
