@@ -5,7 +5,7 @@
 namespace {
 
 // Enough for any destructor on the way out: none holds a large JSON value.
-constexpr std::size_t UnwindingReserve = 4 << 20;
+constexpr std::size_t UnwindingReserve = 1 << 20;
 void *Reserve = nullptr;
 
 void GiveBackReserve() {
@@ -17,13 +17,12 @@ void GiveBackReserve() {
 
 } // namespace
 
-void KeepMemoryForUnwinding() {
-  if (Reserve)
-    return;
-  Reserve = std::malloc(UnwindingReserve);
+bool KeepMemoryForUnwinding() {
   if (!Reserve)
-    throw std::bad_alloc();
-  std::set_new_handler(GiveBackReserve);
+    Reserve = std::malloc(UnwindingReserve);
+  if (Reserve)
+    std::set_new_handler(GiveBackReserve);
+  return Reserve != nullptr;
 }
 
 TCase ComputeCase(TDirection direction, const CalcInputs &inputs) {

@@ -18,19 +18,22 @@ enum ExitStatus { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 // Sets memory aside that the first failed allocation gives back before it
 // throws std::bad_alloc: what runs while that unwinds (a JSON value's
 // destructor allocates) then has room, where a second failure would abort
-// the program. Throws std::bad_alloc when there is not even that much.
-void KeepMemoryForUnwinding();
+// the program. False when there is not even that much.
+bool KeepMemoryForUnwinding();
 
 // Runs a command and returns its status; running out of memory (a long
 // record, say) ends it with ExitUsage and a message rather than an abort.
 template <typename Command> int RunGuarded(std::FILE *err, Command &&command) {
-  try {
-    KeepMemoryForUnwinding();
-    return command();
-  } catch (const std::bad_alloc &) {
-    std::fputs("kestrin-cli: out of memory\n", err);
-    return ExitUsage;
+  // Without the reserve nothing is tried: so little memory may not even
+  // suffice to unwind an exception.
+  if (KeepMemoryForUnwinding()) {
+    try {
+      return command();
+    } catch (const std::bad_alloc &) {
+    }
   }
+  std::fputs("kestrin-cli: out of memory\n", err);
+  return ExitUsage;
 }
 
 // A case as its computation left it: the calculator holds the fields as
