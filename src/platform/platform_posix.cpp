@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <iconv.h>
+#include <new>
 #include <unistd.h>
 
 std::vector<std::string> CommandLineArguments(int argc, char **argv) {
@@ -42,8 +43,10 @@ bool Gb18030ToUtf8(std::string_view text, std::string &out) {
   // Opened once: loading the converter costs far more than converting a field.
   static const iconv_t converter = iconv_open("UTF-8", "GB18030");
   out.clear();
+  // The C library always has this converter: what keeps it from loading is
+  // memory, not the text.
   if (converter == reinterpret_cast<iconv_t>(-1))
-    return false;
+    throw std::bad_alloc();
   iconv(converter, nullptr, nullptr, nullptr, nullptr); // a fresh shift state
   // A GB18030 character of n bytes (1, 2 or 4) is at most 4 UTF-8 bytes, and
   // those of 1 or 2 bytes at most 3: twice the input always suffices.
@@ -62,7 +65,7 @@ bool Utf8ToGbk(std::string_view text, std::string &out) {
   static const iconv_t converter = iconv_open("GBK", "UTF-8");
   out.clear();
   if (converter == reinterpret_cast<iconv_t>(-1))
-    return false;
+    throw std::bad_alloc(); // as above
   iconv(converter, nullptr, nullptr, nullptr, nullptr);
   out.resize(text.size() * 2); // a GBK character is never longer than its UTF-8
   char *in = const_cast<char *>(text.data());
