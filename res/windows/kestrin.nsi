@@ -100,11 +100,15 @@ Function ${un}CloseRunning
         FileClose $R5
         ${Break}
       ${EndIf}
+      ; The box belongs to the setup's window, and window managers keep a
+      ; box in its owner's layer: lift the owner above the calculator too.
+      System::Call "user32::SetWindowPos(p $HWNDPARENT, p -1, i 0, i 0, i 0, i 0, i 3)"
       MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION|MB_TOPMOST|MB_SETFOREGROUND \
         "$R4 正在运行。请先关闭它，再点“重试”。" /SD IDCANCEL IDRETRY again
       StrCpy $R2 "$INSTDIR\$R4 正在运行，未作任何改动。"
       Call ${un}Refuse
       again:
+      System::Call "user32::SetWindowPos(p $HWNDPARENT, p -2, i 0, i 0, i 0, i 0, i 3)"
     ${Loop}
   ${Next}
 FunctionEnd

@@ -88,8 +88,10 @@ std::string BatchHelp() {
   Input is UTF-8 or GB18030 (GBK), as spreadsheet programs in a Chinese
   locale save it, told apart by a byte-order mark or else by the header and
   the rows ahead; a field that is not text in the encoding decided fails
-  its row, never garbled. UTF-16 ("Unicode text") is refused; --encoding
-  decides instead. Output is always UTF-8: the --keep columns, then
+  its row, never garbled; --encoding decides instead. A spreadsheet's
+  "Unicode text" (UTF-16, tab-separated) and .xlsx workbooks (the first
+  sheet, or the one --sheet names) are read too. Output is always UTF-8:
+  the --keep columns, then
 )" + OutputColumnsHelp() +
          R"(
 Reports (kestrin-cli report):
@@ -337,7 +339,9 @@ void AddPlanOptions(CLI::App *command, TEnvelopeOptions &plan) {
 void AddReportOptions(CLI::App *app, ReportCommand &r) {
   r.Command = app->add_subcommand(
       "report", "per production unit: the method, both tables, the roll-up and notes");
-  r.Command->add_option("FILE", r.File, "CSV input, as for batch; standard input when absent or -");
+  r.Command->add_option("FILE", r.File,
+                        "CSV, UTF-16 text or .xlsx input, as for batch; standard input when absent or -");
+  r.Command->add_option("--sheet", r.Options.Sheet, "the workbook's sheet to read (default: the first)");
   r.Command->add_option("--unit", r.Options.Unit, "the column naming each row's production unit")
       ->required();
   r.Command->add_option("--pollutant", r.Options.Pollutant,
@@ -450,8 +454,11 @@ int Run(const std::vector<std::string> &args) {
   commands[1].Command->add_option("--distance", commands[1].Given, "distance L, m")->required();
   std::string batchFile = "-";
   CLI::App *batchCommand = app.add_subcommand("batch", "one calculation per CSV row, CSV out");
-  batchCommand->add_option("FILE", batchFile, "CSV input; standard input when absent or -");
+  batchCommand->add_option("FILE", batchFile,
+                           "CSV, UTF-16 text or .xlsx input; standard input when absent or -");
   BatchOptions batchOptions;
+  batchCommand->add_option("--sheet", batchOptions.Sheet,
+                           "the workbook's sheet to read (default: the first)");
   batchCommand
       ->add_option_function<std::vector<std::string>>(
           "--keep",

@@ -99,9 +99,12 @@ void TImage::paintEvent(QPaintEvent *) {
   QPainter(this).drawImage(0, 0, FPicture);
 }
 
+// A dialog border that cannot be resized: on Windows a fixed size alone still
+// draws (and lets the cursor offer) a sizing frame.
 TfrmAbout::TfrmAbout()
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
       Image1(new TImage(ReadResource(QStringLiteral(":/splash.jpg")), this)) {
   setWindowTitle(QStringLiteral("关于"));
   // A dialog's title bar shows no icon; window managers that draw one for

@@ -21,6 +21,7 @@
 
 #include "UDis.h"
 #include "UGrid.h"
+#include "ime.h"
 #include "record.h"
 
 // The pictures are XPM text, compiled in and read by Qt directly: no image
@@ -368,6 +369,7 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
   case K::ReadOnlyEdit:
   case K::CountEdit: {
     auto *edit = new QLineEdit(parent);
+    UsePinyinInputMethod(edit);
     edit->setReadOnly(entry.Kind != K::Edit);
     if (entry.Kind == K::Edit)
       edit->setValidator(new TPastedLineBreak(edit));
@@ -379,6 +381,7 @@ QWidget *CreateControl(const TControlLayout &entry, QWidget *parent) {
   }
   case K::ComboBox: {
     auto *combo = new QComboBox(parent);
+    UsePinyinInputMethod(combo);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setValidator(new TPastedLineBreak(combo->lineEdit()));

@@ -83,6 +83,8 @@ std::vector<TBlock> Method(const TReportOptions &options) {
   };
 }
 
+} // namespace
+
 TTableRows RowTable(const std::vector<TReportRow> &rows, int digits) {
   TTableRows table = {{"生产单元", "污染物", "S (m²)", "Cm (mg/m³)", "Qe (kg/h)", "V (m/s)", "类别",
                        "A", "B", "C", "D", "L 计算值 (m)", "级差值 (m)"}};
@@ -101,6 +103,8 @@ TTableRows RowTable(const std::vector<TReportRow> &rows, int digits) {
   }
   return table;
 }
+
+namespace {
 
 // The lines of rows, "第 3、7 行".
 std::string LinesText(const std::vector<std::size_t> &indices,
@@ -121,6 +125,8 @@ std::string UndeterminedText(const TUnitConclusion &unit, const std::vector<TRep
   return Join(reasons, "；");
 }
 
+} // namespace
+
 TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
                      const std::vector<TReportRow> &rows) {
   TTableRows table = {{"生产单元", "最大级差值 (m)", "取得最大级差值的污染物",
@@ -137,6 +143,8 @@ TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
   }
   return table;
 }
+
+namespace {
 
 std::string RuleText(bool raise) {
   return raise
@@ -344,6 +352,7 @@ TSheetOptions ReportSheetOptions(const TReportOptions &options) {
     sheet.Keep.push_back(options.Pollutant);
   sheet.Keep.insert(sheet.Keep.end(), options.Keep.begin(), options.Keep.end());
   sheet.Encoding = options.Encoding;
+  sheet.Sheet = options.Sheet;
   return sheet;
 }
 

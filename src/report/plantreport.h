@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document.h"
 #include "filldown.h"
 #include "json.h"
 #include "record.h"
@@ -33,6 +34,7 @@ struct TReportOptions {
   // The sheet's columns read past (序号, 备注), for a note.
   std::vector<std::string> Unused;
   TEncoding Encoding = TEncoding::Auto;
+  std::string Sheet; // a workbook's sheet; the first when empty
   TReportFormat Format = TReportFormat::Html;
   std::string Basis; // replaces the method's opening sentence when not empty
   bool Raise = true; // two or more pollutants at the largest grade raise it one grade
@@ -49,6 +51,12 @@ std::vector<TUnitConclusion> RollUp(const std::vector<TReportRow> &rows, bool ra
 
 // L with `digits` decimals (0..15), rounded to nearest from the double.
 std::string FixedText(double value, int digits);
+
+// The report's tables, the header row first: table 1, a row per input row
+// (L with `digits` decimals), and table 2, a row per unit.
+TTableRows RowTable(const std::vector<TReportRow> &rows, int digits);
+TTableRows UnitTable(const std::vector<TUnitConclusion> &units,
+                     const std::vector<TReportRow> &rows);
 
 std::string ReportHtml(const std::vector<TReportRow> &rows, const TReportOptions &options);
 std::string ReportMarkdown(const std::vector<TReportRow> &rows, const TReportOptions &options);

@@ -113,11 +113,28 @@ void CsvReader::StartField(CsvRecord &record) {
   record.count = record.starts.size();
 }
 
-bool CsvReader::Next(CsvRecord &record) {
+std::string_view CsvReader::Begin() {
   if (!FStarted) {
     FStarted = true;
     ReadByteOrderMark();
   }
+  Peek();
+  return std::string_view(FBuffer.data() + FPos, FEnd - FPos);
+}
+
+bool CsvReader::ReadRest(std::string &bytes, std::size_t limit) {
+  bytes.clear();
+  while (Peek() != EOF) {
+    if (bytes.size() + (FEnd - FPos) > limit)
+      return false;
+    bytes.append(FBuffer.data() + FPos, FEnd - FPos);
+    FPos = FEnd;
+  }
+  return !FReadFailed;
+}
+
+bool CsvReader::Next(CsvRecord &record) {
+  Begin();
   bool empty = true;
   while (ReadRecord(record, empty)) {
     if (!empty)
@@ -232,21 +249,26 @@ bool CsvReader::ReadRecord(CsvRecord &record, bool &empty) {
   }
 }
 
+std::string CsvField(std::string_view text) {
+  if (!NeedsQuotes(text))
+    return std::string(text);
+  std::string field = "\"";
+  for (char c : text) {
+    if (c == '"')
+      field += '"';
+    field += c;
+  }
+  return field + '"';
+}
+
 void CsvWriter::Field(std::string_view text) {
   if (FRowStarted)
     FBuffer += ',';
   FRowStarted = true;
-  if (!NeedsQuotes(text)) {
+  if (!NeedsQuotes(text))
     FBuffer += text;
-    return;
-  }
-  FBuffer += '"';
-  for (char c : text) {
-    if (c == '"')
-      FBuffer += '"';
-    FBuffer += c;
-  }
-  FBuffer += '"';
+  else
+    FBuffer += CsvField(text);
 }
 
 void CsvWriter::EndRow() {

@@ -48,6 +48,12 @@ public:
   bool Next(CsvRecord &record);
   bool ReadFailed() const { return FReadFailed; }
   bool Stopped() const { return FStopped; }
+  // Reads the byte-order mark (a UTF-16 one stays in the input) and
+  // returns the bytes at hand after it, which show what the input is.
+  std::string_view Begin();
+  // The rest of the input as it is, for text that is not CSV; false when
+  // it is longer than `limit` bytes or cannot be read.
+  bool ReadRest(std::string &bytes, std::size_t limit);
   // The byte-order mark the input started with, known after the first Next.
   TByteOrderMark Mark() const { return FMark; }
   // The line the last record read starts on, the first line being 1.
@@ -81,6 +87,10 @@ private:
   std::size_t FLines = 0, FRecordLine = 0;
   bool FAfterCr = false;
 };
+
+// A field as CSV holds it: in double quotes, with "" for a quote, when it
+// holds a comma, a double quote or a line break ("a,b" -> "\"a,b\"").
+std::string CsvField(std::string_view text);
 
 // Writes records to a stream through a large buffer; fields holding a comma,
 // a double quote or a line break are quoted.

@@ -208,3 +208,12 @@ std::string ReadLayout(const CsvRecord &header, const std::vector<std::string> &
   }
   return FindKept(header, keep, layout);
 }
+
+std::size_t HeaderColumn(std::string_view name) {
+  std::string problem;
+  return ColumnOf(ColumnKey(name), name, problem);
+}
+
+bool IsUnusedColumn(std::string_view name) {
+  return IsUnused(ColumnKey(name));
+}

@@ -74,6 +74,13 @@ std::string_view TrimBlanks(std::string_view text);
 // and "qe" are one column).
 std::string ColumnKey(std::string_view name);
 
+// What ReadLayout makes of a header name: the input column (TColumn) it
+// names, by its own name or an alias, a fitting unit after it allowed, or
+// InputCount ("面积（m²）" -> ColArea, "备注" -> InputCount); and whether it
+// is one of UnusedColumns, read past.
+std::size_t HeaderColumn(std::string_view name);
+bool IsUnusedColumn(std::string_view name);
+
 // Maps the header's names to columns; returns a message when it cannot.
 // Names match ColumnKey to ColumnKey, a unit after the name allowed (see
 // ColumnUnits); `keep` holds the --keep names, which any column may have.

@@ -1,5 +1,7 @@
 #include "rows.h"
 
+#include "xlsx.h"
+
 #include <string>
 #include <string_view>
 
@@ -92,28 +94,91 @@ void Compute(const CsvRecord &record, const Layout &layout, TRowCells &cells, TB
 
 TBatchInput::TBatchInput(std::FILE *in, const TSheetOptions &options,
                          std::function<void()> beforeWait)
-    : FReader(in, std::move(beforeWait)), FDecoder(options.Encoding), FOptions(options) {}
+    : FReader(std::in_place, in, std::move(beforeWait)), FDecoder(options.Encoding),
+      FOptions(options) {}
+
+TBatchInput::TBatchInput(TSheetRecords records, const TSheetOptions &options)
+    : FDecoder(TEncoding::Utf8), FOptions(options), FAhead(std::move(records)) {}
+
+// UTF-16 text or a workbook, read whole into records.
+bool TBatchInput::ReadWhole(bool workbook) {
+  std::string bytes, text;
+  if (!FReader->ReadRest(bytes, MaxWholeBytes)) {
+    FProblem = FReader->ReadFailed() ? "cannot read the input"
+                                     : "the input is longer than " +
+                                           std::to_string(MaxWholeBytes >> 20) +
+                                           " MiB, too long for a workbook or UTF-16 text";
+    return false;
+  }
+  FReader.reset();
+  FDecoder = TRecordDecoder(TEncoding::Utf8);
+  if (workbook)
+    return XlsxRecords(bytes, FOptions.Sheet, FAhead, FProblem);
+  if (!Utf16ToUtf8(bytes, text)) {
+    FProblem = "the input starts as UTF-16 text but is not UTF-16 throughout";
+    return false;
+  }
+  FAhead = TabTextRecords(text);
+  return true;
+}
+
+// Reads an input that is not CSV whole; false when that fails.
+bool TBatchInput::Start() {
+  if (!FReader)
+    return true;
+  const std::string_view start = FReader->Begin();
+  const bool workbook = start.substr(0, ZipSignature.size()) == ZipSignature;
+  return !(workbook || FReader->Mark() == TByteOrderMark::Utf16) || ReadWhole(workbook);
+}
+
+bool TBatchInput::ReadAll(TSheetRecords &records) {
+  if (!Start())
+    return false;
+  if (FReader) {
+    FDecoder.UseMark(FReader->Mark());
+    for (CsvRecord record; FReader->Next(record);) {
+      FDecoder.Weigh(record);
+      FAhead.emplace_back(std::move(record), FReader->Line());
+    }
+    if (FReader->ReadFailed() || FReader->Stopped()) {
+      FProblem = FReader->ReadFailed() ? "cannot read the input"
+                                       : "stopped at a record longer than " +
+                                             std::to_string(CsvReader::MaxRecordBytes) + " bytes";
+      return false;
+    }
+  }
+  for (auto &[record, line] : FAhead)
+    FDecoder.Decode(record);
+  records = std::move(FAhead);
+  FAhead.clear();
+  if (records.empty())
+    FProblem = "the input has no header line";
+  return !records.empty();
+}
 
 bool TBatchInput::Open() {
-  if (!FReader.Next(FHeader)) {
-    FProblem = FReader.ReadFailed() ? "cannot read the input" : "the input has no header line";
+  if (!Start())
+    return false;
+  if (FReader ? !FReader->Next(FHeader) : FAhead.empty()) {
+    FProblem = FReader && FReader->ReadFailed() ? "cannot read the input"
+                                                : "the input has no header line";
     return false;
   }
-  if (FReader.Mark() == TByteOrderMark::Utf16) {
-    FProblem = "the input is UTF-16 text (a spreadsheet's \"Unicode text\", tab-separated), "
-               "not CSV; save it as CSV (comma-separated), in UTF-8 or GB18030";
-    return false;
-  }
-  FDecoder.UseMark(FReader.Mark());
-  FDecoder.Weigh(FHeader);
-  std::size_t bytes = 0;
-  while (FAhead.size() < LookAheadRecords && bytes < LookAheadBytes && FReader.AtHand()) {
-    CsvRecord record;
-    if (!FReader.Next(record))
-      break;
-    bytes += record.text.size();
-    FDecoder.Weigh(record);
-    FAhead.emplace_back(std::move(record), FReader.Line());
+  if (!FReader) {
+    FHeader = std::move(FAhead.front().first);
+    FAhead.pop_front();
+  } else {
+    FDecoder.UseMark(FReader->Mark());
+    FDecoder.Weigh(FHeader);
+    std::size_t bytes = 0;
+    while (FAhead.size() < LookAheadRecords && bytes < LookAheadBytes && FReader->AtHand()) {
+      CsvRecord record;
+      if (!FReader->Next(record))
+        break;
+      bytes += record.text.size();
+      FDecoder.Weigh(record);
+      FAhead.emplace_back(std::move(record), FReader->Line());
+    }
   }
   FDecoder.Decode(FHeader);
   FProblem = ReadLayout(FHeader, FOptions.Keep, FLayout);
@@ -127,15 +192,17 @@ bool TBatchInput::Read(CsvRecord &record, std::size_t &line) {
     FAhead.pop_front();
     return true;
   }
-  if (!FReader.Next(record)) {
-    if (FReader.ReadFailed())
+  if (!FReader || !FReader->Next(record)) {
+    if (!FReader)
+      return false;
+    if (FReader->ReadFailed())
       FProblem = "cannot read the input to its end";
-    else if (FReader.Stopped())
+    else if (FReader->Stopped())
       FProblem = "stopped at a record longer than " + std::to_string(CsvReader::MaxRecordBytes) +
                  " bytes; the rest of the input was not read";
     return false;
   }
-  line = FReader.Line();
+  line = FReader->Line();
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "encoding.h"
 #include "header.h"
 #include "result.h"
+#include "tabtext.h"
 
 // How a sheet is read.
 struct TSheetOptions {
@@ -22,6 +24,7 @@ struct TSheetOptions {
   // error, but for UnusedColumns.
   std::vector<std::string> Keep;
   TEncoding Encoding = TEncoding::Auto;
+  std::string Sheet; // a workbook's sheet to read; the first when empty
 };
 
 // The cells of one row as the setters take them, reused from row to row.
@@ -37,17 +40,29 @@ struct TBatchRow {
   std::string Radius, Area;
 };
 
-// The rows of a CSV input after its header, computed one by one. Rows whose
+// The rows of a sheet after its header, computed one by one. Rows whose
 // cells are all empty (what spreadsheet programs write below the data) are
-// skipped and counted. The encoding is decided on the header and the rows
-// already at hand (a bounded look-ahead that never waits for input).
+// skipped and counted. A CSV input is streamed, its encoding decided on the
+// header and the rows already at hand (a bounded look-ahead that never
+// waits for input); an input that is UTF-16 text (tab-separated) or an .xlsx
+// workbook is read whole first, up to MaxWholeBytes.
 class TBatchInput {
 public:
+  static constexpr std::size_t MaxWholeBytes = 256u << 20;
+
   // beforeWait runs before each read that may wait for input.
   TBatchInput(std::FILE *in, const TSheetOptions &options, std::function<void()> beforeWait);
+  // Records already in UTF-8 (a pasted range, a sheet read by the caller),
+  // the header first.
+  TBatchInput(TSheetRecords records, const TSheetOptions &options);
 
   // Reads the header; false with Problem() when the input cannot be used.
   bool Open();
+  // Instead of Open and Next: every record, the header first, decoded to
+  // UTF-8 (the encoding weighed on all of them) and not computed, for a
+  // program that shows the sheet; false with Problem() when the input
+  // cannot be read or is empty.
+  bool ReadAll(TSheetRecords &records);
   const CsvRecord &Header() const { return FHeader; }
   const Layout &Columns() const { return FLayout; }
   // The header names of the columns read past (序号, 备注 ...).
@@ -62,14 +77,16 @@ public:
 
 private:
   bool Read(CsvRecord &record, std::size_t &line);
+  bool ReadWhole(bool workbook);
+  bool Start();
 
-  CsvReader FReader;
+  std::optional<CsvReader> FReader; // none for records given whole
   TRecordDecoder FDecoder;
   const TSheetOptions &FOptions;
   CsvRecord FHeader, FRecord;
   TRowCells FCells;
   Layout FLayout;
-  std::deque<std::pair<CsvRecord, std::size_t>> FAhead; // read, weighed, not yet decoded
+  TSheetRecords FAhead; // read, weighed, not yet decoded
   std::string FProblem;
   std::size_t FSkipped = 0;
 };

@@ -1,4 +1,5 @@
 #include "csv.h"
+#include "tabtext.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -232,6 +233,69 @@ TEST(CsvWriter, WhatItWritesReadsBack) {
   ASSERT_EQ(back.size(), rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i)
     EXPECT_EQ(back[i], Ok(rows[i]));
+}
+
+} // namespace
+
+namespace {
+
+// Tab-separated text as a copied range: each record's fields and line.
+struct TabCase {
+  const char *Name;
+  std::string Input;
+  std::vector<std::pair<std::vector<std::string>, std::size_t>> Expected;
+};
+
+const TabCase TabCases[] = {
+    {"crlf_rows", "a\tb\r\nc\td\r\n", {{{"a", "b"}, 1}, {{"c", "d"}, 2}}},
+    {"lf_and_cr_rows", "a\nb\rc", {{{"a"}, 1}, {{"b"}, 2}, {{"c"}, 3}}},
+    {"empty_lines_skipped", "\r\na\r\n\r\n", {{{"a"}, 2}}},
+    {"empty_cells_kept", "\t\tx\n", {{{"", "", "x"}, 1}}},
+    {"quoted_line_break", "\"x\r\ny\"\t1\nz\n", {{{"x\r\ny", "1"}, 1}, {{"z"}, 3}}},
+    {"quoted_tab_and_quote", "\"a\tb \"\"c\"\"\"\n", {{{"a\tb \"c\""}, 1}}},
+    {"leading_quote_taken_as_is", "\"5\" pipe\t1", {{{"\"5\" pipe", "1"}, 1}}},
+    {"unclosed_quote_taken_as_is", "\"ab\tc", {{{"\"ab", "c"}, 1}}},
+};
+
+class TabTextTest : public testing::TestWithParam<TabCase> {};
+
+TEST_P(TabTextTest, Records) {
+  std::vector<std::pair<std::vector<std::string>, std::size_t>> got;
+  for (const auto &[record, line] : TabTextRecords(GetParam().Input)) {
+    std::vector<std::string> fields;
+    for (std::size_t i = 0; i < record.count; ++i)
+      fields.emplace_back(record.Field(i));
+    got.emplace_back(fields, line);
+  }
+  EXPECT_EQ(got, GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tab, TabTextTest, testing::ValuesIn(TabCases),
+                         [](const testing::TestParamInfo<TabCase> &info) {
+                           return info.param.Name;
+                         });
+
+TEST(Utf16ToUtf8, MarksPairsAndMalformedText) {
+  const struct {
+    std::string Bytes;
+    bool Ok;
+    std::string Text;
+  } cases[] = {
+      {{"\xFF\xFE" "a\0\x66\x8F", 6}, true, "a\xE8\xBD\xA6"},  // a车, little-endian
+      {{"\xFE\xFF\0a\x8F\x66", 6}, true, "a\xE8\xBD\xA6"},     // big-endian
+      {{"\xFF\xFE\x3D\xD8\x00\xDE", 6}, true, "\xF0\x9F\x98\x80"}, // a surrogate pair
+      {{"\xFF\xFE\x3D\xD8", 4}, false, ""},                    // a lone high surrogate
+      {{"\xFF\xFE\x00\xDE", 4}, false, ""},                    // a lone low surrogate
+      {{"\xFF\xFE" "a", 3}, false, ""},                          // an odd length
+      {{"a\0b\0", 4}, false, ""},                                // no mark
+  };
+  for (const auto &c : cases) {
+    std::string out;
+    EXPECT_EQ(Utf16ToUtf8(c.Bytes, out), c.Ok) << c.Text;
+    if (c.Ok) {
+      EXPECT_EQ(out, c.Text);
+    }
+  }
 }
 
 } // namespace

@@ -149,6 +149,7 @@ private slots:
     QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(flags.testFlag(Qt::MSWindowsFixedSizeDialogHint)); // no sizing frame on Windows
     QVERIFY(!splash->testAttribute(Qt::WA_QuitOnClose));
     QCOMPARE(splash->palette().color(QPalette::Window), QColor(0x95, 0xCA, 0xFF));
     QVERIFY(splash->autoFillBackground());

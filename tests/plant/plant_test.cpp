@@ -1,0 +1,300 @@
+// The plant window: a range pasted with and without its header, the plant
+// opened as GBK CSV, "Unicode text" and .xlsx, the units beside
+// kestrin-cli report's JSON, the report exported byte for byte as
+// kestrin-cli report writes it, the tables copied, the sheet saved and
+// opened again.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QInputDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "UColumns.h"
+#include "UPlant.h"
+#include "startup.h"
+#include "watchdog.h"
+
+namespace {
+
+const QString Csv = QString::fromUtf8(PLANT_CSV);
+const QString Sheets = QString::fromUtf8(PLANT_SHEETS);
+
+// The plant's rows as a spreadsheet copies them (its blank last row left out).
+const QString Header = QStringLiteral("单元\t污染物\t面积\t浓度限值\t风速\t类别\t源强\r\n");
+const QString Rows = QStringLiteral("一车间\t甲苯\t1200\t0.2\t2.3\tⅡ类\t0.0766\r\n"
+                                    "一车间\t二甲苯\t1200\t0.6\t2.3\t2\t0.303\r\n"
+                                    "一车间\t苯\t1200\t1\t2.3\tII\t0.265\r\n"
+                                    "二车间\t硫化氢\t3000\t0.2\t2.3\tⅢ类\t0.974\r\n"
+                                    "二车间\t氨\t3000\t3\t2.3\t3\t5.97\r\n"
+                                    "二车间\t甲醇\t3000\t1\t2.3\tIII类\t0.787\r\n"
+                                    "三车间\t非甲烷总烃\t800\t0.3\t2.3\tⅠ类\t1.19\r\n"
+                                    "三车间\t氯化氢\t800\t0.5\t2.3\t1\t2.25\r\n"
+                                    "三车间\t硫酸雾\t800\t0.1\t2.3\tI\t0.163\r\n");
+
+// Table 2 as the window shows it, a line per unit, cells joined by "|".
+QStringList UnitLines(const TfrmPlant &window) {
+  QStringList lines;
+  for (int r = 0; r < window.sgUnits->rowCount(); ++r) {
+    QStringList cells;
+    for (int c = 0; c < window.sgUnits->columnCount(); ++c)
+      cells << window.sgUnits->item(r, c)->text();
+    lines << cells.join(u'|');
+  }
+  return lines;
+}
+
+const QStringList PlantUnits = {
+    QStringLiteral("一车间|50|甲苯、二甲苯、苯|3|100（提高一级）"),
+    QStringLiteral("二车间|200|硫化氢|1|200"),
+    QStringLiteral("三车间|300|非甲烷总烃、氯化氢|2|400（提高一级）"),
+};
+
+QByteArray Cli(const QStringList &args) {
+  QProcess cli;
+  cli.start(QString::fromUtf8(KESTRIN_CLI), args);
+  if (!cli.waitForFinished(60000))
+    return "kestrin-cli did not finish";
+  return cli.readAllStandardOutput();
+}
+
+QByteArray Read(const QString &path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("cannot read " + path.toUtf8());
+}
+
+} // namespace
+
+class TPlantTest : public QObject {
+  Q_OBJECT
+
+private:
+  TWatchdog FWatchdog;
+  QTemporaryDir FDir;
+
+  // A fresh window, its computation awaited.
+  static void Await(TfrmPlant &window) {
+    QTRY_VERIFY_WITH_TIMEOUT(!window.Computing(), 30000);
+  }
+  static void Paste(TfrmPlant &window, const QString &text) {
+    QApplication::clipboard()->setText(text);
+    window.acPaste->trigger();
+    Await(window);
+  }
+
+private slots:
+  void initTestCase() {
+    qputenv("SOURCE_DATE_EPOCH", "1765238400"); // one date for the window and the tool
+    InitNumericEnvironment();
+    DecimalMark = '.';
+    SetUpApplication();
+    QVERIFY(FDir.isValid());
+  }
+
+  void cleanup() { QCOMPARE(FWatchdog.Pending(), 0); }
+
+  void PasteWithHeader() {
+    TfrmPlant headerOnly;
+    Paste(headerOnly, Header); // nothing to report
+    QVERIFY(!headerOnly.Result().Problem.empty());
+    TfrmPlant window;
+    Paste(window, Header + Rows);
+    QCOMPARE(UnitLines(window), PlantUnits);
+    QCOMPARE(window.sgRows->rowCount(), 9);
+    // L to 2 decimals, its full value in the tooltip.
+    QTableWidgetItem *L = window.sgRows->item(0, 7);
+    QCOMPARE(L->text(), QStringLiteral("30.01"));
+    QCOMPARE(L->toolTip(), QStringLiteral("30.0108812584522"));
+    QVERIFY(window.Modified());
+  }
+
+  // Without its header the columns are asked for, in the dialog's lists.
+  void PasteWithoutHeaderAsksForTheColumns() {
+    TfrmPlant window;
+    FWatchdog.Expect([](QWidget *box) {
+      auto *dialog = dynamic_cast<TfrmColumns *>(box);
+      QVERIFY(dialog);
+      const char *names[] = {"生产单元", "污染物", "面积", "标准浓度限值", "平均风速", "类别", "源强"};
+      QCOMPARE(dialog->cbColumns.size(), std::size(names));
+      for (std::size_t i = 0; i < std::size(names); ++i)
+        dialog->cbColumns[i]->setCurrentText(QString::fromUtf8(names[i]));
+      dialog->accept();
+    });
+    Paste(window, Rows);
+    QCOMPARE(UnitLines(window), PlantUnits);
+    // More rows without a header join the sheet.
+    Paste(window, QStringLiteral("四车间\t甲苯\t500\t0.2\t2.3\tII\t0.5\r\n"));
+    QCOMPARE(window.sgUnits->rowCount(), 4);
+  }
+
+  // A workbook of two sheets asks which to read.
+  void OpensEverySheetKind_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("GBK CSV") << Csv << false;
+    QTest::newRow("Unicode text") << Sheets + QStringLiteral(".txt") << false;
+    QTest::newRow("xlsx") << Sheets + QStringLiteral(".xlsx") << true;
+  }
+  void OpensEverySheetKind() {
+    QFETCH(QString, path);
+    QFETCH(bool, asks);
+    if (asks)
+      FWatchdog.Expect([](QWidget *box) {
+        auto *dialog = qobject_cast<QInputDialog *>(box);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->comboBoxItems(), QStringList({QStringLiteral("全厂"), QStringLiteral("合并")}));
+        dialog->accept();
+      });
+    TfrmPlant window;
+    window.OpenFile(path);
+    Await(window);
+    QCOMPARE(UnitLines(window), PlantUnits);
+    QCOMPARE(window.Result().Rows.size(), std::size_t(9));
+    QVERIFY(!window.Modified());
+  }
+
+  void UnitsAreTheReportsRollUp() {
+    TfrmPlant window;
+    window.OpenFile(Csv);
+    Await(window);
+    const QJsonArray units =
+        QJsonDocument::fromJson(Cli({QStringLiteral("report"), QStringLiteral("--unit"),
+                                     QStringLiteral("单元"), QStringLiteral("--pollutant"),
+                                     QStringLiteral("污染物"), QStringLiteral("--format"),
+                                     QStringLiteral("json"), Csv}))
+            .object()[QStringLiteral("units")]
+            .toArray();
+    QCOMPARE(units.size(), window.sgUnits->rowCount());
+    for (int r = 0; r < units.size(); ++r) {
+      const QJsonObject unit = units[r].toObject();
+      QCOMPARE(window.sgUnits->item(r, 0)->text(), unit[QStringLiteral("unit")].toString());
+      QVERIFY(window.sgUnits->item(r, 4)->text().startsWith(
+          QString::number(unit[QStringLiteral("distance")].toDouble())));
+      QCOMPARE(window.sgUnits->item(r, 3)->text().toInt(), unit[QStringLiteral("at_largest")].toInt());
+    }
+  }
+
+  void ExportIsTheToolsReport_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("html") << int(TReportFormat::Html) << QStringLiteral("html");
+    QTest::newRow("md") << int(TReportFormat::Markdown) << QStringLiteral("md");
+    QTest::newRow("json") << int(TReportFormat::Json) << QStringLiteral("json");
+  }
+  void ExportIsTheToolsReport() {
+    QFETCH(int, format);
+    QFETCH(QString, name);
+    TfrmPlant window;
+    window.OpenFile(Csv);
+    Await(window);
+    const QString path = FDir.filePath(QStringLiteral("report.") + name);
+    QVERIFY(window.ExportTo(path, TReportFormat(format)));
+    const QByteArray expected =
+        Cli({QStringLiteral("report"), QStringLiteral("--unit"), QStringLiteral("单元"),
+             QStringLiteral("--pollutant"), QStringLiteral("污染物"), QStringLiteral("--format"),
+             name, Csv});
+    QVERIFY(expected.size() > 1000);
+    QCOMPARE(Read(path), expected);
+  }
+
+  void CopyPutsHtmlAndText() {
+    TfrmPlant window;
+    window.OpenFile(Csv);
+    Await(window);
+    window.acCopyUnits->trigger();
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    QVERIFY(data->html().contains(QStringLiteral("<td>二车间</td>")));
+    QVERIFY(data->text().contains(QStringLiteral("二车间\t200\t硫化氢\t1\t200\r\n")));
+    window.acCopyRows->trigger();
+    QVERIFY(QApplication::clipboard()->mimeData()->text().startsWith(QStringLiteral("生产单元\t污染物\t")));
+  }
+
+  // An edit recomputes; a row that fails shows its message, in red.
+  void EditedRowFailsInRed() {
+    TfrmPlant window;
+    window.OpenFile(Csv);
+    Await(window);
+    window.sgRows->item(1, 2)->setText(QStringLiteral("abc"));
+    Await(window);
+    QTRY_VERIFY(window.sgUnits->item(0, 4)->text().startsWith(QStringLiteral("未确定")));
+    QVERIFY(!window.sgRows->item(1, 14)->text().isEmpty());
+    QCOMPARE(window.sgRows->item(1, 0)->background().color(), QColor(255, 200, 200));
+    QVERIFY(window.Modified());
+  }
+
+  void SavedSheetOpensTheSame() {
+    TfrmPlant window;
+    Paste(window, Header + Rows);
+    window.sgRows->item(0, 6)->setText(QStringLiteral("0.5"));
+    Await(window);
+    const QString path = FDir.filePath(QStringLiteral("plant.csv"));
+    QVERIFY(window.SaveTo(path));
+    QVERIFY(!window.Modified());
+    QVERIFY(Read(path).startsWith("\xEF\xBB\xBF"));
+    TfrmPlant again;
+    again.OpenFile(path);
+    Await(again);
+    QCOMPARE(again.Sheet().Names, window.Sheet().Names);
+    QCOMPARE(again.Sheet().Cells, window.Sheet().Cells);
+    QCOMPARE(UnitLines(again), UnitLines(window));
+  }
+
+  // A long sheet computes behind a progress bar whose Cancel stops it; what
+  // was shown is then no answer to export.
+  void LongSheetCancels() {
+    TfrmPlant window;
+    QString text = Header;
+    for (int i = 0; i < 500; ++i)
+      text += Rows;
+    QApplication::clipboard()->setText(text);
+    window.acPaste->trigger();
+    QVERIFY(window.Computing());
+    QVERIFY(!window.pbProgress->isHidden());
+    QTest::mouseClick(window.btCancel, Qt::LeftButton);
+    QVERIFY(!window.Computing());
+    QVERIFY(window.pbProgress->isHidden());
+    FWatchdog.Expect([](QWidget *box) { QTest::keyClick(box, Qt::Key_Escape); });
+    QVERIFY(!window.ExportTo(FDir.filePath(QStringLiteral("cancelled.html")), TReportFormat::Html));
+    QVERIFY(!QFile::exists(FDir.filePath(QStringLiteral("cancelled.html"))));
+    // The next edit computes again, to the end.
+    window.sgRows->item(0, 6)->setText(QStringLiteral("0.5"));
+    Await(window);
+    QCOMPARE(window.Result().Rows.size(), std::size_t(4500));
+  }
+
+  // Closing with unsaved edits asks; 取消 keeps the window open.
+  void CloseAsksToSave() {
+    TfrmPlant window;
+    Paste(window, Header + Rows);
+    window.show();
+    FWatchdog.Expect([](QWidget *box) {
+      auto *message = qobject_cast<QMessageBox *>(box);
+      QVERIFY(message);
+      QStringList buttons;
+      for (QAbstractButton *b : message->buttons())
+        buttons << b->text();
+      buttons.sort();
+      QCOMPARE(buttons, QStringList({QStringLiteral("不保存"), QStringLiteral("保存"),
+                                     QStringLiteral("取消")}));
+      for (QAbstractButton *b : message->buttons())
+        if (b->text() == QStringLiteral("取消"))
+          b->click();
+    });
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+  }
+};
+
+QTEST_MAIN(TPlantTest)
+#include "plant_test.moc"
