@@ -1,5 +1,7 @@
 #include "batch.h"
 
+#include "document.h"
+
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -54,10 +56,11 @@ std::string RowTitle(const TBatchRow &row) {
 
 // A section per row: the record under a title of the row's labels.
 std::string RecordSection(const TBatchRow &row) {
-  const std::string title = "# " + RowTitle(row) + "\n\n";
+  // Labels and messages as text: a line break or a "#" cannot open a heading.
+  const std::string title = "# " + MarkdownText(RowTitle(row)) + "\n\n";
   if (!row.Problem.empty() || !row.Case.Error.empty())
     return title + "第 " + std::to_string(row.Line) + " 行计算失败：" +
-           (row.Problem.empty() ? row.Case.Error : row.Problem) + "\n";
+           MarkdownText(row.Problem.empty() ? row.Case.Error : row.Problem) + "\n";
   CalcInputs given;
   given.Radius = row.HasRadius ? &row.Radius : nullptr;
   given.Area = row.HasArea ? &row.Area : nullptr;

@@ -63,8 +63,8 @@ std::vector<TUnitDistance> DistancesOf(const std::vector<TUnitConclusion> &units
 }
 
 // --distance NAME=METRES, replacing the sheet's distance of that unit.
-bool AddGivenDistances(const std::vector<std::string> &given,
-                       std::vector<TUnitDistance> &distances, std::string &problem) {
+bool AddGivenDistances(const std::vector<std::string> &given, std::vector<TUnitDistance> &distances,
+                       std::string &problem) {
   for (const std::string &text : given) {
     const std::size_t equals = text.rfind('=');
     const std::string name = TrimmedName(text.substr(0, equals == std::string::npos ? 0 : equals));
@@ -176,7 +176,7 @@ int RunEnvelope(const TEnvelopeOptions &options, std::FILE *err, std::string &do
 }
 
 int AddPlanSection(const std::vector<TUnitConclusion> &units, const TEnvelopeOptions &options,
-                   std::FILE *err, TReportOptions &report, bool &compliant) {
+                   std::FILE *err, TPlantReport &report, bool &compliant) {
   std::vector<TUnitDistance> distances = DistancesOf(units);
   std::string problem;
   TPlan plan;
@@ -184,22 +184,23 @@ int AddPlanSection(const std::vector<TUnitConclusion> &units, const TEnvelopeOpt
   if (!AddGivenDistances(options.Distances, distances, problem) ||
       !ReadPlan(options, distances, plan, problem))
     return Fail(err, problem);
-  const std::string heading = "四、卫生防护距离包络线";
+  const std::string heading = "五、卫生防护距离包络线";
   const auto undetermined = std::find_if(distances.begin(), distances.end(),
                                          [](const TUnitDistance &d) { return !d.Determined; });
   if (undetermined != distances.end()) {
-    report.PlanBlocks = {{TBlock::Heading, heading, {}, {}},
-                         {TBlock::Paragraph,
-                          "生产单元“" + undetermined->Unit +
-                              "”的卫生防护距离未确定，包络线未绘出。",
-                          {},
-                          {}}};
+    report.SetPlanSection(
+        {{TBlock::Heading, heading, {}, {}},
+         {TBlock::Paragraph,
+          "生产单元“" + undetermined->Unit + "”的卫生防护距离未确定，包络线未绘出。",
+          {},
+          {}}},
+        nullptr);
     return ExitOk;
   }
   if (!MakeEnvelope(plan, distances, envelope, problem))
     return Fail(err, options.Plan + ": " + problem);
-  report.PlanBlocks = EnvelopeBlocks(envelope, options.NorthAngle, heading);
-  report.PlanJson = EnvelopeJson(envelope);
+  report.SetPlanSection(EnvelopeBlocks(envelope, options.NorthAngle, heading),
+                        EnvelopeJson(envelope));
   compliant = envelope.Compliant;
   return ExitOk;
 }

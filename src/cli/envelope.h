@@ -13,9 +13,9 @@
 enum class TEnvelopeFormat { Svg, Png, Dxf, GeoJson, Json, Html, Markdown };
 
 struct TEnvelopeOptions {
-  std::string Sheet;               // the batch file; "" when --distance gives every unit
-  TReportOptions Report;           // how the sheet is read and rolled up
-  std::string Plan;                // DXF or GeoJSON
+  std::string Sheet;     // the batch file; "" when --distance gives every unit
+  TReportOptions Report; // how the sheet is read and rolled up
+  std::string Plan;      // DXF or GeoJSON
   std::string ReceptorLayer = "敏感目标";
   std::vector<std::string> Distances; // NAME=METRES, decided already
   TEnvelopeFormat Format = TEnvelopeFormat::Svg;
@@ -34,4 +34,4 @@ int RunEnvelope(const TEnvelopeOptions &options, std::FILE *err, std::string &do
 // paragraph instead when a unit's distance is undetermined. ExitUsage with
 // a message on `err` when the plan cannot be used.
 int AddPlanSection(const std::vector<TUnitConclusion> &units, const TEnvelopeOptions &plan,
-                   std::FILE *err, TReportOptions &report, bool &compliant);
+                   std::FILE *err, TPlantReport &report, bool &compliant);

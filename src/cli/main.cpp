@@ -2,9 +2,10 @@
 //   kestrin-cli distance (--area S | --radius r) --cm Cm --wind V <class> --qe Qe
 //   kestrin-cli emission (--area S | --radius r) --cm Cm --wind V <class> --distance L
 //   kestrin-cli batch [--keep NAME,...] [--encoding utf-8|gb18030|gbk] [--bom]
-//                     [--format csv|json|record] [FILE]
+//                     [--format csv|json|record] [-o OUT] [FILE]
 //   kestrin-cli report --unit COL [--pollutant COL] [--format html|md|json] [-o OUT]
-//                      [--basis TEXT] [--no-raise] [--digits N] [--encoding ...]
+//                      [--basis TEXT] [--no-raise] [--digits N] [--caption-prefix P]
+//                      [--table-style grid|three-line] [--encoding ...]
 //                      [--plan PLAN [--receptor-layer NAME] [--distance NAME=M ...]] [FILE]
 //   kestrin-cli envelope [SHEET --unit COL [--pollutant COL]] --plan PLAN
 //                        [--receptor-layer NAME] [--distance NAME=M ...]
@@ -12,7 +13,9 @@
 // where <class> is --class I|II|III or --stacks yes|no with --share above|within
 // (stacks yes) or --basis acute|chronic (stacks no); distance and emission
 // take --format text|json|record.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -26,6 +29,7 @@
 #include "commands.h"
 #include "envelope.h"
 #include "formats.h"
+#include "outputfile.h"
 #include "platform.h"
 #include "report.h"
 
@@ -86,21 +90,25 @@ std::string BatchHelp() {
   for report, --unit or --pollutant; empty header cells at the end are
   ignored.
   Input is UTF-8 or GB18030 (GBK), as spreadsheet programs in a Chinese
-  locale save it, told apart by a byte-order mark or else by the header and
-  the rows ahead; a field that is not text in the encoding decided fails
-  its row, never garbled; --encoding decides instead. A spreadsheet's
-  "Unicode text" (UTF-16, tab-separated) and .xlsx workbooks (the first
-  sheet, or the one --sheet names) are read too. Output is always UTF-8:
-  the --keep columns, then
+  locale save it, told apart by a byte-order mark or else by what its text
+  reads as (hanzi and Chinese punctuation, not scattered letters of other
+  scripts), from the header to the first row that decides; text that reads
+  as Chinese both ways is refused. A field that is not text in the encoding
+  decided fails its row, never garbled; --encoding decides instead. A
+  spreadsheet's "Unicode text" (UTF-16, tab-separated) and .xlsx workbooks
+  (the first sheet, or the one --sheet names) are read too. -o OUT is
+  replaced only by a complete output, never the input. Output is always
+  UTF-8: the --keep columns, then
 )" + OutputColumnsHelp() +
          R"(
 Reports (kestrin-cli report):
-  One document from a batch file: the method, table 1 (a row per input row:
-  S, Cm, Qe, V, class, A-D, L and its graded value), table 2 (a row per
-  production unit: the largest graded distance, the pollutants that give
-  it, how many reach it, and the unit's distance), notes on rows whose
-  graded distance does not hold Qe and on failed rows, and in HTML a figure
-  per unit. The rule: a unit's distance is the largest graded distance of
+  One document from a batch file: the method with the coefficients (tables
+  1 and 2), table 3 (a row per input row, grouped by unit: S, Cm, Qe, V,
+  class, A-D, L and its graded value), table 4 (a row per production unit:
+  the largest graded distance, the pollutants that give it, how many reach
+  it, and the unit's distance), in HTML a figure per unit, a concluding
+  sentence per unit, and notes on rows whose graded distance does not hold
+  Qe, rows at a band edge (marked in both tables) and failed rows. The rule: a unit's distance is the largest graded distance of
   its pollutants, raised one grade (50 -> 100, 100 -> 200, 1000 -> 1200,
   2000 -> 2200 ...) when two or more pollutants share it; --no-raise keeps
   it. A unit with a failed row, or listing a pollutant on two rows, has no
@@ -168,7 +176,7 @@ const std::vector<std::pair<std::string, TEncoding>> Encodings = {
     {"utf-8", TEncoding::Utf8}, {"gb18030", TEncoding::Gb18030}, {"gbk", TEncoding::Gb18030}};
 const char *const EncodingHelp =
     "the input's encoding (gbk reads as GB18030, its superset); by default told from a "
-    "byte-order mark, the header and the rows ahead";
+    "byte-order mark or what the text reads as";
 
 // One single-calculation command: the texts of its options, and which of
 // them were given.
@@ -292,25 +300,52 @@ template <typename Command> int WithInput(const std::string &path, Command &&com
   return status;
 }
 
-// The report onto standard output, or into the file named; a document that
-// could not be written is never success.
-int WriteReport(const std::string &document, const std::string &path, int status) {
-  if (path.empty() || path == "-") {
-    std::fwrite(document.data(), 1, document.size(), stdout);
-    return Delivered(status);
-  }
-  std::FILE *out = OpenForWriting(path);
-  if (!out) {
-    std::perror(("kestrin-cli: " + path).c_str());
-    return ExitUsage;
-  }
-  const bool written = std::fwrite(document.data(), 1, document.size(), out) == document.size();
-  if (std::fclose(out) != 0 || !written) {
-    std::fprintf(stderr, "kestrin-cli: cannot write %s\n", path.c_str());
-    return ExitUsage;
-  }
+// Runs `command` on standard output, or on the file `path` names, which is
+// replaced only when the command has written all of it (something, and any
+// status but ExitUsage); an input that is that file is refused before
+// anything is written (`in` may be nullptr, for commands that read by path).
+template <typename Command>
+int WithOutput(const std::string &path, std::FILE *in, Command &&command) {
+  if (path.empty() || path == "-")
+    return command(stdout);
+  if (in && IsSameFile(StreamDescriptor(in), path))
+    return Fail(stderr, "-o " + path + " names the input file; write the output to another file");
+  TOutputFile file(path);
+  if (!file.Open("kestrin-cli: interrupted; " + path + " was left as it was\n"))
+    return Fail(stderr, "cannot write " + path + " (" + std::strerror(errno) + ")");
+  const int status = command(file.Stream());
+  if (status == ExitUsage && std::ferror(file.Stream()))
+    std::fprintf(stderr, "kestrin-cli: %s was left as it was\n", path.c_str());
+  // A command that wrote nothing (a report without rows) leaves it too.
+  if (status != ExitUsage && std::ftell(file.Stream()) > 0 && !file.Commit())
+    return Fail(stderr,
+                "cannot write " + path + " (" + std::strerror(errno) + "); it was left as it was");
   return status;
 }
+
+// The status once what was written to `out` has reached it.
+int Finished(std::FILE *out, int status) {
+  return out == stdout           ? Delivered(status)
+         : std::fflush(out) == 0 ? status
+                                 : Fail(stderr, "cannot write the output");
+}
+
+// Whether the output `path` names the file `input`, which a command reads
+// by its path (a sheet, a site plan).
+bool OutputIsInput(const std::string &path, const std::string &input) {
+  if (path.empty() || path == "-" || input.empty())
+    return false;
+  std::FILE *in = OpenForReading(input);
+  if (!in)
+    return false;
+  const bool same = IsSameFile(StreamDescriptor(in), path);
+  std::fclose(in);
+  return same;
+}
+
+const char *const OutputHelp =
+    "write to OUT, not standard output; OUT is replaced only once complete, and stays as it "
+    "was when the command fails or is interrupted";
 
 // The report command's options.
 struct ReportCommand {
@@ -328,8 +363,9 @@ void AddPlanOptions(CLI::App *command, TEnvelopeOptions &plan) {
                       "layer) or GeoJSON (properties \"unit\", \"receptor\")");
   command->add_option("--receptor-layer", plan.ReceptorLayer,
                       "the DXF layer of the receptors (default 敏感目标)");
-  command->add_option("--distance", plan.Distances,
-                      "a unit's distance decided already, NAME=METRES (repeatable)")
+  command
+      ->add_option("--distance", plan.Distances,
+                   "a unit's distance decided already, NAME=METRES (repeatable)")
       ->allow_extra_args(false)
       ->type_name("NAME=M");
   command->add_option("--north-angle", plan.NorthAngle,
@@ -339,9 +375,11 @@ void AddPlanOptions(CLI::App *command, TEnvelopeOptions &plan) {
 void AddReportOptions(CLI::App *app, ReportCommand &r) {
   r.Command = app->add_subcommand(
       "report", "per production unit: the method, both tables, the roll-up and notes");
-  r.Command->add_option("FILE", r.File,
-                        "CSV, UTF-16 text or .xlsx input, as for batch; standard input when absent or -");
-  r.Command->add_option("--sheet", r.Options.Sheet, "the workbook's sheet to read (default: the first)");
+  r.Command->add_option(
+      "FILE", r.File,
+      "CSV, UTF-16 text or .xlsx input, as for batch; standard input when absent or -");
+  r.Command->add_option("--sheet", r.Options.Sheet,
+                        "the workbook's sheet to read (default: the first)");
   r.Command->add_option("--unit", r.Options.Unit, "the column naming each row's production unit")
       ->required();
   r.Command->add_option("--pollutant", r.Options.Pollutant,
@@ -359,14 +397,21 @@ void AddReportOptions(CLI::App *app, ReportCommand &r) {
                             {"json", TReportFormat::Json}},
                            "html (default; opens in word processors), md (Markdown), or json "
                            "(every figure at full precision and the roll-up)");
-  r.Command->add_option("-o,--output", r.Output, "write the document to OUT, not standard output")
-      ->type_name("OUT");
+  r.Command->add_option("-o,--output", r.Output, OutputHelp)->type_name("OUT");
   r.Command->add_option("--basis", r.Options.Basis,
                         "the method's opening sentence, e.g. the standard the report follows");
   r.Command->add_flag("--no-raise", r.NoRaise,
                       "a unit's distance is its largest graded one even when pollutants share it");
-  r.Command->add_option("--digits", r.Options.Digits, "decimals of L in the tables (default 2)")
+  r.Command
+      ->add_option("--digits", r.Options.Digits,
+                   "decimals of L in the tables (default 2; never past 15 significant digits)")
       ->check(CLI::Range(0, 15));
+  r.Command->add_option("--caption-prefix", r.Options.CaptionPrefix,
+                        "before the numbers of tables and figures, e.g. 5.3- for 表 5.3-1");
+  AddChoice<TTableStyle>(r.Command, "--table-style", r.Options.TableStyle,
+                         {{"grid", TTableStyle::Grid}, {"three-line", TTableStyle::ThreeLine}},
+                         "grid (default; every cell ruled) or three-line (三线表: rules above "
+                         "and below the table and below its header)");
   AddChoice(r.Command, "--encoding", r.Options.Encoding, Encodings, EncodingHelp);
   AddPlanOptions(r.Command, r.Plan);
 }
@@ -380,9 +425,11 @@ struct EnvelopeCommand {
 
 void AddEnvelopeOptions(CLI::App *app, EnvelopeCommand &e) {
   e.Command = app->add_subcommand(
-      "envelope", "each unit's distance drawn from its outline on the site plan, receptors checked");
-  e.Command->add_option("SHEET", e.Options.Sheet,
-                        "CSV input, as for report; may be left out when --distance gives every unit");
+      "envelope",
+      "each unit's distance drawn from its outline on the site plan, receptors checked");
+  e.Command->add_option(
+      "SHEET", e.Options.Sheet,
+      "CSV input, as for report; may be left out when --distance gives every unit");
   e.Command->add_option("--unit", e.Options.Report.Unit,
                         "the column naming each row's production unit (with SHEET)");
   e.Command->add_option("--pollutant", e.Options.Report.Pollutant,
@@ -402,8 +449,7 @@ void AddEnvelopeOptions(CLI::App *app, EnvelopeCommand &e) {
                              "svg (default) or png (300 dpi): the figure; dxf: the zones and the "
                              "envelope as layers for the site plan drawing; geojson; json; html or "
                              "md: the figure, the receptor table and the conclusion");
-  e.Command->add_option("-o,--output", e.Output, "write to OUT, not standard output")
-      ->type_name("OUT");
+  e.Command->add_option("-o,--output", e.Output, OutputHelp)->type_name("OUT");
   e.Command->footer(R"(Each unit's zone is every point within its distance of its outline; a
 receptor is inside when its shortest distance to a unit's outline is below
 that unit's distance. Arcs are drawn as chords within 0.1 m of the circle.
@@ -419,20 +465,36 @@ int RunEnvelopeCommand(EnvelopeCommand &e) {
   if (!e.Options.Sheet.empty() && e.Options.Report.Unit.empty())
     return Fail(stderr, "--unit COL is needed with SHEET");
   e.Options.Report.Raise = !e.NoRaise;
+  for (const std::string &input : {e.Options.Sheet, e.Options.Plan})
+    if (OutputIsInput(e.Output, input))
+      return Fail(stderr,
+                  "-o " + e.Output + " names an input file; write the output to another file");
   std::string document;
   const int status = RunEnvelope(e.Options, stderr, document);
-  return status == ExitUsage ? status : WriteReport(document, e.Output, status);
+  if (status == ExitUsage)
+    return status;
+  return WithOutput(e.Output, nullptr, [&](std::FILE *out) {
+    if (std::fwrite(document.data(), 1, document.size(), out) != document.size())
+      return Fail(stderr, "cannot write the output");
+    return Finished(out, status);
+  });
 }
 
 int RunReportCommand(ReportCommand &r) {
   r.Options.Raise = !r.NoRaise;
   r.Options.Date = RecordDateNow();
-  std::string document;
-  const int status = WithInput(r.File, [&](std::FILE *in) {
-    return RunReport(in, stderr, r.Options, document, r.Plan.Plan.empty() ? nullptr : &r.Plan);
+  return WithInput(r.File, [&](std::FILE *in) {
+    return WithOutput(r.Output, in, [&](std::FILE *out) {
+      const TSink sink = [out](const std::string &piece) {
+        return std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
+      };
+      const int status =
+          RunReport(in, stderr, r.Options, sink, r.Plan.Plan.empty() ? nullptr : &r.Plan);
+      if (status == ExitUsage)
+        return status;
+      return Finished(out, status);
+    });
   });
-  // No document (an unusable input, no rows): nothing is written.
-  return document.empty() ? status : WriteReport(document, r.Output, status);
 }
 
 // The tool after the numeric set-up; throws nothing but std::bad_alloc.
@@ -452,7 +514,7 @@ int Run(const std::vector<std::string> &args) {
   AddCalcOptions(app.add_subcommand("emission", "emission rate Qe allowed at a distance L"),
                  commands[1]);
   commands[1].Command->add_option("--distance", commands[1].Given, "distance L, m")->required();
-  std::string batchFile = "-";
+  std::string batchFile = "-", batchOutput;
   CLI::App *batchCommand = app.add_subcommand("batch", "one calculation per CSV row, CSV out");
   batchCommand->add_option("FILE", batchFile,
                            "CSV, UTF-16 text or .xlsx input; standard input when absent or -");
@@ -469,6 +531,7 @@ int Run(const std::vector<std::string> &args) {
           "a name holding a comma in double quotes, or the option once a name")
       ->allow_extra_args(false)
       ->type_name("NAME[,NAME...]");
+  batchCommand->add_option("-o,--output", batchOutput, OutputHelp)->type_name("OUT");
   AddChoice(batchCommand, "--encoding", batchOptions.Encoding, Encodings, EncodingHelp);
   batchCommand->add_flag("--bom", batchOptions.Bom,
                          "start the output with a UTF-8 byte-order mark, for spreadsheet programs");
@@ -506,15 +569,24 @@ int Run(const std::vector<std::string> &args) {
     return RunReportCommand(report);
   if (*envelope.Command)
     return RunEnvelopeCommand(envelope);
-  return WithInput(batchFile,
-                   [&](std::FILE *in) { return RunBatch(in, stdout, stderr, batchOptions); });
+  return WithInput(batchFile, [&](std::FILE *in) {
+    return WithOutput(batchOutput, in,
+                      [&](std::FILE *out) { return RunBatch(in, out, stderr, batchOptions); });
+  });
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
   UseBinaryStreams();
+  FailOversizeWrites();
   InitNumericEnvironment();
   DecimalMark = '.'; // a CSV file or a script means the same in every locale
-  return RunGuarded(stderr, [&] { return Run(CommandLineArguments(argc, argv)); });
+  const int status = RunGuarded(stderr, [&] { return Run(CommandLineArguments(argc, argv)); });
+  // What was written (the help, say) may lack a part that memory ran short for.
+  if (status != ExitUsage && MemoryRanShort()) {
+    std::fputs("kestrin-cli: out of memory\n", stderr);
+    return ExitUsage;
+  }
+  return status;
 }

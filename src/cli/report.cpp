@@ -6,14 +6,14 @@ namespace {
 
 // "kestrin-cli: unit '涂装车间' lists pollutant '甲苯' on lines 3, 5; ..." for each
 // repeated pollutant; whether every unit is determined.
-bool NoteUndetermined(std::FILE *err, const std::vector<TReportRow> &rows, bool raise) {
+bool NoteUndetermined(std::FILE *err, TPlantReport &report) {
   bool determined = true;
-  for (const TUnitConclusion &unit : RollUp(rows, raise)) {
+  for (const TUnitConclusion &unit : report.Units()) {
     determined &= unit.Determined;
     for (const TRepeatedPollutant &repeated : unit.Repeated) {
       std::string lines;
       for (std::size_t i : repeated.Rows)
-        lines += (lines.empty() ? "" : ", ") + std::to_string(rows[i].Line);
+        lines += (lines.empty() ? "" : ", ") + std::to_string(report.LineOf(i));
       std::fprintf(err,
                    "kestrin-cli: unit %s lists pollutant %s on lines %s; enter the unit's total "
                    "emission of %s once\n",
@@ -26,38 +26,54 @@ bool NoteUndetermined(std::FILE *err, const std::vector<TReportRow> &rows, bool 
 
 } // namespace
 
-int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document,
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, const TSink &out,
               const TEnvelopeOptions *plan) {
   const TSheetOptions sheet = ReportSheetOptions(options);
   TBatchInput input(in, sheet, {});
   if (!input.Open())
     return Fail(err, input.Problem());
-  TReportOptions report = options;
-  report.Unused = input.Unused();
-  std::vector<TReportRow> rows;
+  TReportOptions reportOptions = options;
+  reportOptions.Unused = input.Unused();
+  TPlantReport report(reportOptions);
   bool allSucceeded = true;
   TBatchRow row;
   TFillDown units;
-  TProgress progress(err);
-  while (input.Next(row)) {
-    rows.push_back(ReportRowOf(row, report, units));
-    allSucceeded &= rows.back().Error.empty();
-    progress.Row();
+  {
+    TProgress progress(err);
+    while (input.Next(row)) {
+      const TReportRow reportRow = ReportRowOf(row, reportOptions, units);
+      report.Add(reportRow);
+      allSucceeded &= reportRow.Error.empty();
+      progress.Row();
+    }
   }
   if (!input.Problem().empty())
     return Fail(err, input.Problem());
   input.NoteSkipped(err);
-  if (rows.empty()) {
+  if (report.Rows() == 0) {
     std::fputs("kestrin-cli: the input has no rows below its header; no report\n", err);
     return ExitFailure;
   }
-  allSucceeded &= NoteUndetermined(err, rows, report.Raise);
+  allSucceeded &= NoteUndetermined(err, report);
   if (plan) {
     bool compliant = true;
-    if (AddPlanSection(RollUp(rows, report.Raise), *plan, err, report, compliant) != ExitOk)
+    if (AddPlanSection(report.Units(), *plan, err, report, compliant) != ExitOk)
       return ExitUsage;
     allSucceeded &= compliant;
   }
-  document = ReportDocument(rows, report);
+  if (!report.Write(out))
+    return Fail(err, report.ScratchFailed() ? "cannot keep the rows in a scratch file"
+                                            : "cannot write the output");
   return allSucceeded ? ExitOk : ExitFailure;
+}
+
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document,
+              const TEnvelopeOptions *plan) {
+  return RunReport(
+      in, err, options,
+      [&document](const std::string &piece) {
+        document += piece;
+        return true;
+      },
+      plan);
 }

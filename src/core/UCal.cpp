@@ -267,3 +267,30 @@ std::int32_t SourceClassFromText(std::string_view text) {
       return s.Class;
   throw ESourceClassError(text);
 }
+
+TKestrin::TState TKestrin::State() const {
+  return {FArea,     FRadius,   FCm,         FWindSpeed, FQe,        FDistance,    FGradedDistance,
+          FA,        FB,        FC,          FD,         FTolerance, FSourceClass, FDistanceBand,
+          FWindBand, FWindFlag, FIterations, FPrecision};
+}
+
+void TKestrin::Restore(const TState &s) {
+  FArea = s.Area;
+  FRadius = s.Radius;
+  FCm = s.Cm;
+  FWindSpeed = s.WindSpeed;
+  FQe = s.Qe;
+  FDistance = s.Distance;
+  FGradedDistance = s.GradedDistance;
+  FA = s.A;
+  FB = s.B;
+  FC = s.C;
+  FD = s.D;
+  FTolerance = s.Tolerance;
+  FSourceClass = s.SourceClass;
+  FDistanceBand = s.DistanceBand;
+  FWindBand = s.WindBand;
+  FWindFlag = s.WindFlag;
+  FIterations = s.Iterations;
+  FPrecision = s.Precision;
+}

@@ -62,6 +62,15 @@ public:
   // band, as CalcEmission gives it for FDistance = L; changes nothing.
   double EmissionAtDistance(double L) const;
 
+  // Every field as plain values, so a calculation can be kept in a file
+  // and restored bit for bit (the plant report keeps its rows so).
+  struct TState {
+    double Area, Radius, Cm, WindSpeed, Qe, Distance, GradedDistance, A, B, C, D, Tolerance;
+    std::int32_t SourceClass, DistanceBand, WindBand, WindFlag, Iterations, Precision;
+  };
+  TState State() const;
+  void Restore(const TState &state);
+
   double Area() const { return FArea; }
   double Radius() const { return FRadius; }
   double Cm() const { return FCm; }

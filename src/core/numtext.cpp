@@ -263,6 +263,40 @@ std::string ValueToText(Extended value) {
   return std::string(buf, p);
 }
 
+std::string FixedText(Extended value, int decimals) {
+  if (std::isnan(value) || std::isinf(value))
+    return ValueToText(value);
+  const Extended v = std::fabs(value);
+  const Digits g = v < LDBL_MIN ? Digits{{'0'}, 1, 0} : SignificantDigits(v);
+  if (g.E > 15)
+    return ValueToText(value);
+  const int places = std::min(std::clamp(decimals, 0, 15), 15 - std::max(g.E, 0));
+  // Step 1: the digits of round(v * 10^places), v = 0.d1d2...dn * 10^E.
+  const int keep = g.E + places;
+  std::string n;
+  for (int i = 0; i < keep; ++i)
+    n += i < g.n ? g.d[i] : '0';
+  // Step 2: half up by the first digit dropped, carrying leftwards.
+  if (keep >= 0 && keep < g.n && g.d[keep] >= '5') {
+    int i = keep - 1;
+    while (i >= 0 && n[static_cast<std::size_t>(i)] == '9')
+      n[static_cast<std::size_t>(i--)] = '0';
+    if (i < 0)
+      n.insert(n.begin(), '1');
+    else
+      ++n[static_cast<std::size_t>(i)];
+  }
+  // Step 3: the point before the last `places` digits; a sign only on a
+  // value that did not round to zero.
+  const auto width = static_cast<std::size_t>(places) + 1;
+  if (n.size() < width)
+    n.insert(0, width - n.size(), '0');
+  const bool negative = std::signbit(value) && n.find_first_not_of('0') != std::string::npos;
+  if (places > 0)
+    n.insert(n.size() - static_cast<std::size_t>(places), 1, DecimalMark);
+  return negative ? "-" + n : n;
+}
+
 // ---- TextToValue -----------------------------------------------------------------
 
 namespace {

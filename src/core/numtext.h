@@ -123,6 +123,18 @@ template <typename Action, typename Report> bool CatchFailure(Action &&action, R
 // With DecimalMark ",": 1.5 -> "1,5".
 std::string ValueToText(Extended value);
 
+// The one fixed-decimals form of a document's tables: ValueToText's digits
+// (15 significant, half up), rounded half up again to `decimals` places
+// (clamped to 0..15), so a table never contradicts the 15-digit figure the
+// record or the JSON quotes; fewer places where more would pass 15
+// significant digits. INF, NAN and values from 1E15 up as ValueToText.
+// Examples (DecimalMark "."), (value, decimals):
+//   (988.084391971187, 2) -> "988.08"   (2.675, 2) -> "2.68" (its 15 digits
+//   are 2.675, though the double lies just below)   (0.5, 2) -> "0.50"
+//   (13.5, 0) -> "14"   (99.995, 2) -> "100.00"   (0.004, 2) -> "0.00"
+//   (129347.098449617, 15) -> "129347.098449617"   (1e15, 2) -> "1E15"
+std::string FixedText(Extended value, int decimals);
+
 // Strict grammar: spaces, optional sign, digits with at most one DecimalMark
 // (at least one digit or the mark), optional exponent (E/e, optional sign,
 // digits; reading stops once the exponent reaches 500), spaces, end.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -18,9 +19,43 @@ std::vector<std::string> CommandLineArguments(int argc, char **argv);
 // when it cannot.
 std::FILE *OpenForReading(const std::string &path);
 
-// Opens a file named in UTF-8 for writing bytes, emptied; nullptr (errno
-// set) when it cannot.
-std::FILE *OpenForWriting(const std::string &path);
+// Creates a new file named in UTF-8 for writing bytes, in the folder of
+// `target` and named after it, with the mode `target` has (or a new file's
+// default); its name goes to `temporary`. nullptr (errno set) when it cannot.
+std::FILE *CreateBeside(const std::string &target, std::string &temporary);
+
+// Hands what the system holds of a stream's file (already flushed) to the
+// disk; false (errno set) when it cannot.
+bool SyncToDisk(std::FILE *stream);
+
+// Renames `from` over `to` in one step, replacing the file `to` is; false
+// (errno set) when it cannot.
+bool RenameOver(const std::string &from, const std::string &to);
+
+// Removes a file named in UTF-8; false when it cannot.
+bool RemoveFile(const std::string &path);
+
+// While `temporary` is set, an interrupt (SIGINT, SIGTERM, SIGHUP; on
+// Windows Ctrl-C, Ctrl-Break or the console closed) removes that file,
+// writes `message` on standard error and ends the program with status 2.
+// An empty `temporary` gives the interrupts back their previous handling.
+void RemoveOnInterrupt(const std::string &temporary, const std::string &message);
+
+// A write past the file-size limit (`ulimit -f`) fails as any write error
+// does, instead of ending the program (SIGXFSZ); nothing on Windows.
+void FailOversizeWrites();
+
+// Whether the file open on descriptor `fd` is the file `path` names, by
+// any path or link to it (device and inode; on Windows the volume's serial
+// number and the file index). False when `path` names no file.
+bool IsSameFile(int fd, const std::string &path);
+
+// A scratch file for reading and writing bytes, removed when closed (or
+// when the program ends); nullptr when none can be made.
+std::FILE *OpenScratchFile();
+// Moves a stream to byte `offset` from its start, past 2 GB too; false on
+// failure.
+bool SeekStream(std::FILE *stream, std::uint64_t offset);
 
 // Whether a stream is a terminal (a console), where a person watches.
 bool IsTerminal(std::FILE *stream);

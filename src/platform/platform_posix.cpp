@@ -1,7 +1,12 @@
 #include "platform.h"
 
+#include <csignal>
+#include <iterator>
+
+#include <fcntl.h>
 #include <iconv.h>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::vector<std::string> CommandLineArguments(int argc, char **argv) {
@@ -12,8 +17,93 @@ std::FILE *OpenForReading(const std::string &path) {
   return std::fopen(path.c_str(), "rb");
 }
 
-std::FILE *OpenForWriting(const std::string &path) {
-  return std::fopen(path.c_str(), "wb");
+std::FILE *CreateBeside(const std::string &target, std::string &temporary) {
+  struct stat existing {};
+  const bool exists = stat(target.c_str(), &existing) == 0;
+  // A name nobody else uses: the process and a count; O_EXCL never takes
+  // over an existing file.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = target + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST)
+      continue;
+    if (fd < 0)
+      return nullptr;
+    if (exists)
+      fchmod(fd, existing.st_mode & 07777);
+    if (std::FILE *stream = fdopen(fd, "wb"))
+      return stream;
+    const int error = errno;
+    close(fd);
+    unlink(temporary.c_str());
+    errno = error;
+    return nullptr;
+  }
+  return nullptr;
+}
+
+bool SyncToDisk(std::FILE *stream) {
+  return fsync(fileno(stream)) == 0;
+}
+
+bool RenameOver(const std::string &from, const std::string &to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string &path) {
+  return unlink(path.c_str()) == 0;
+}
+
+namespace {
+
+// Set before the handler is installed and left alone while it is.
+std::string InterruptedFile, InterruptedMessage;
+constexpr int Interrupts[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction PreviousHandling[std::size(Interrupts)];
+
+extern "C" void OnInterrupt(int) {
+  // Only what is safe in a signal handler.
+  unlink(InterruptedFile.c_str());
+  const ssize_t written =
+      write(STDERR_FILENO, InterruptedMessage.data(), InterruptedMessage.size());
+  (void)written;
+  _exit(2);
+}
+
+} // namespace
+
+void RemoveOnInterrupt(const std::string &temporary, const std::string &message) {
+  if (temporary.empty()) {
+    for (std::size_t i = 0; i < std::size(Interrupts); ++i)
+      sigaction(Interrupts[i], &PreviousHandling[i], nullptr);
+    return;
+  }
+  InterruptedFile = temporary;
+  InterruptedMessage = message;
+  struct sigaction handling {};
+  handling.sa_handler = OnInterrupt;
+  sigfillset(&handling.sa_mask);
+  for (std::size_t i = 0; i < std::size(Interrupts); ++i)
+    sigaction(Interrupts[i], &handling, &PreviousHandling[i]);
+}
+
+void FailOversizeWrites() {
+  std::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool IsSameFile(int fd, const std::string &path) {
+  struct stat opened {};
+  struct stat named {};
+  return fstat(fd, &opened) == 0 && stat(path.c_str(), &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+std::FILE *OpenScratchFile() {
+  return std::tmpfile();
+}
+
+bool SeekStream(std::FILE *stream, std::uint64_t offset) {
+  return fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 bool IsTerminal(std::FILE *stream) {

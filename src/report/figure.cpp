@@ -1,6 +1,7 @@
 #include "figure.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -15,8 +16,8 @@ constexpr double PlotLeft = 80, PlotTop = 20, PlotWidth = 520, PlotHeight = 320;
 // The model's emission at L with the coefficients of L's own band, as
 // 计算源强 gives it; false where the model fails.
 bool EmissionOf(const TKestrin &calc, double L, double &Q) {
-  return CatchFailure([&] { Q = calc.EmissionAtDistance(L); }, [](const Exception &) {}) &&
-         Q > 0 && std::isfinite(Q);
+  return CatchFailure([&] { Q = calc.EmissionAtDistance(L); }, [](const Exception &) {}) && Q > 0 &&
+         std::isfinite(Q);
 }
 
 struct TLogAxis {
@@ -43,8 +44,13 @@ TLogAxis Decades(double low, double high, double offset, double length, bool rev
   return axis;
 }
 
+// SVG's own number syntax, "." whatever the user's decimal mark: not a
+// figure a reader quotes, so not the document's number text.
 std::string Coordinate(double value) {
-  return FixedText(value, 1);
+  char text[64];
+  const auto result = std::to_chars(text, text + sizeof text, std::isfinite(value) ? value : 0.0,
+                                    std::chars_format::fixed, 1);
+  return std::string(text, result.ptr);
 }
 
 std::string Line(double x1, double y1, double x2, double y2, const std::string &style) {
@@ -68,26 +74,101 @@ void DecadeTicks(std::string &svg, const TLogAxis &x, const TLogAxis &y) {
   }
 }
 
-// The figure of one unit; `id` keeps its clipping path apart from the others'.
-std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow> &rows,
-                       const std::string &id, double &height) {
-  std::vector<const TReportRow *> drawn;
-  double lowL = 0, highL = 0;
-  for (std::size_t i : unit.Rows)
-    if (rows[i].Error.empty() && rows[i].Calc.Distance() > 0) {
-      const TKestrin &k = rows[i].Calc;
-      lowL = drawn.empty() ? k.Distance() : std::min(lowL, k.Distance());
-      highL = std::max({highL, k.GradedDistance(), unit.Determined ? unit.Distance : 0.0});
-      drawn.push_back(&rows[i]);
+// The i-th pollutant's mark at (x, y): a colour and a shape of its own (for
+// the first 36), hollow and of growing size, so that equal results stay
+// visible one around the other.
+std::string Mark(std::size_t i, double x, double y) {
+  const std::string colour = Colours[i % std::size(Colours)];
+  const double r = 3 + static_cast<double>(i % 4);
+  const std::string style = "fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1.5\"";
+  auto polygon = [&](std::initializer_list<std::pair<double, double>> points) {
+    std::string svg = "<polygon " + style + " points=\"";
+    for (const auto &[dx, dy] : points)
+      svg += Coordinate(x + dx * r) + "," + Coordinate(y + dy * r) + " ";
+    return svg + "\"/>\n";
+  };
+  switch ((i + i / std::size(Colours)) % 6) {
+  case 0:
+    return "<circle cx=\"" + Coordinate(x) + "\" cy=\"" + Coordinate(y) + "\" r=\"" +
+           Coordinate(r) + "\" fill=\"" + colour + "\"/>\n";
+  case 1:
+    return polygon({{-1, -1}, {1, -1}, {1, 1}, {-1, 1}});
+  case 2:
+    return polygon({{0, -1.2}, {1.1, 0.8}, {-1.1, 0.8}});
+  case 3:
+    return polygon({{0, -1.3}, {1.3, 0}, {0, 1.3}, {-1.3, 0}});
+  case 4:
+    return "<circle cx=\"" + Coordinate(x) + "\" cy=\"" + Coordinate(y) + "\" r=\"" +
+           Coordinate(r) + "\" " + style + "/>\n";
+  default:
+    return polygon({{0, 1.2}, {1.1, -0.8}, {-1.1, -0.8}});
+  }
+}
+
+// A legend text in lines that fit `width` pixels at font size 11 (a CJK
+// character about 11 px, others about 6.5), broken between characters.
+std::vector<std::string> LegendLines(const std::string &text, double width) {
+  std::vector<std::string> lines(1);
+  double used = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t size = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const double w = lead >= 0xE0 ? 11 : 6.5;
+    if (used + w > width && !lines.back().empty()) {
+      lines.emplace_back();
+      used = 0;
     }
-  if (drawn.empty())
-    return {};
-  const TLogAxis x = Decades(lowL / 3, highL * 2, PlotLeft, PlotWidth, false);
-  if (!std::isfinite(x.Low) || !std::isfinite(x.High))
-    return {};
+    lines.back() += text.substr(i, size);
+    used += w;
+    i += size;
+  }
+  return lines;
+}
+
+// The legend below the axes: a line, the mark and the text of each
+// pollutant drawn, a text too long for one line wrapped; its height.
+double Legend(std::string &svg, const std::vector<const TReportRow *> &drawn, bool draw) {
+  double top = AxesHeight + 4;
+  for (std::size_t i = 0; i < drawn.size(); ++i) {
+    const TKestrin &k = drawn[i]->Calc;
+    const std::vector<std::string> lines =
+        LegendLines(drawn[i]->Pollutant + "：Qe = " + ValueToText(k.Qe()) +
+                        " kg/h，L = " + FixedText(k.Distance(), 2) + " m，级差值 " +
+                        ValueToText(k.GradedDistance()) + " m",
+                    FigureWidth - PlotLeft - 50);
+    top += LegendLine;
+    if (draw) {
+      svg += Line(PlotLeft + 6, top - 4, PlotLeft + 34, top - 4,
+                  std::string("stroke=\"") + Colours[i % std::size(Colours)] +
+                      "\" stroke-width=\"2\"");
+      svg += Mark(i, PlotLeft + 20, top - 4);
+    }
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+      if (draw)
+        svg += Label(PlotLeft + 40, top, lines[l], "start");
+      if (l + 1 < lines.size())
+        top += LegendLine;
+    }
+  }
+  return top + 8;
+}
+
+// The pollutants of a unit drawn: those that succeeded with a distance.
+std::vector<const TReportRow *> Drawn(const std::vector<TReportRow> &rows) {
+  std::vector<const TReportRow *> drawn;
+  for (const TReportRow &row : rows)
+    if (row.Error.empty() && row.Calc.Distance() > 0)
+      drawn.push_back(&row);
+  return drawn;
+}
+
+// Each pollutant's Q(L) sampled on the x axis, where the model gives one.
+std::vector<std::vector<std::pair<double, double>>>
+Curves(const std::vector<const TReportRow *> &drawn, const TLogAxis &x, double &lowQ,
+       double &highQ) {
   constexpr int Samples = 96;
   std::vector<std::vector<std::pair<double, double>>> curves;
-  double lowQ = 0, highQ = 0;
+  lowQ = highQ = 0;
   for (const TReportRow *row : drawn) {
     curves.emplace_back();
     lowQ = lowQ == 0 ? row->Calc.Qe() : std::min(lowQ, row->Calc.Qe());
@@ -102,12 +183,32 @@ std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow
       }
     }
   }
+  return curves;
+}
+
+// The figure of one unit; `id` keeps its clipping path apart from the others'.
+std::string UnitFigure(const std::vector<TReportRow> &rows, const TUnitConclusion &unit,
+                       const std::string &id, double &height) {
+  const std::vector<const TReportRow *> drawn = Drawn(rows);
+  if (drawn.empty())
+    return {};
+  double lowL = drawn[0]->Calc.Distance(), highL = unit.Determined ? unit.Distance : 0.0;
+  for (const TReportRow *row : drawn) {
+    lowL = std::min(lowL, row->Calc.Distance());
+    highL = std::max(highL, row->Calc.GradedDistance());
+  }
+  const TLogAxis x = Decades(lowL / 3, highL * 2, PlotLeft, PlotWidth, false);
+  if (!std::isfinite(x.Low) || !std::isfinite(x.High))
+    return {};
+  double lowQ = 0, highQ = 0;
+  const auto curves = Curves(drawn, x, lowQ, highQ);
   const TLogAxis y = Decades(lowQ, highQ, PlotTop, PlotHeight, true);
   if (!std::isfinite(y.Low) || !std::isfinite(y.High) || y.Low <= 0)
     return {};
-  height = AxesHeight + LegendLine * static_cast<double>(drawn.size()) + 8;
-  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Coordinate(FigureWidth) +
-                    "\" height=\"" + Coordinate(height) + "\" font-family=\"sans-serif\">\n";
+  std::string svg;
+  height = Legend(svg, drawn, false);
+  svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Coordinate(FigureWidth) +
+        "\" height=\"" + Coordinate(height) + "\" font-family=\"sans-serif\">\n";
   DecadeTicks(svg, x, y);
   svg += "<rect x=\"" + Coordinate(PlotLeft) + "\" y=\"" + Coordinate(PlotTop) + "\" width=\"" +
          Coordinate(PlotWidth) + "\" height=\"" + Coordinate(PlotHeight) +
@@ -126,24 +227,13 @@ std::string UnitFigure(const TUnitConclusion &unit, const std::vector<TReportRow
                 "stroke=\"" + colour + "\" stroke-dasharray=\"6,4\"");
     svg += Line(x.At(k.GradedDistance()), PlotTop, x.At(k.GradedDistance()), PlotTop + PlotHeight,
                 "stroke=\"" + colour + "\" stroke-dasharray=\"2,3\"");
-    svg += "<circle cx=\"" + Coordinate(x.At(k.Distance())) + "\" cy=\"" +
-           Coordinate(y.At(k.Qe())) + "\" r=\"4\" fill=\"" + colour + "\"/>\n";
+    svg += Mark(i, x.At(k.Distance()), y.At(k.Qe()));
   }
   if (unit.Determined)
     svg += Line(x.At(unit.Distance), PlotTop, x.At(unit.Distance), PlotTop + PlotHeight,
                 "stroke=\"black\" stroke-width=\"2\"");
   svg += "</g>\n";
-  for (std::size_t i = 0; i < drawn.size(); ++i) {
-    const double top = AxesHeight + 4 + LegendLine * static_cast<double>(i + 1);
-    svg +=
-        Line(PlotLeft + 10, top - 4, PlotLeft + 34, top - 4,
-             std::string("stroke=\"") + Colours[i % std::size(Colours)] + "\" stroke-width=\"2\"");
-    svg += Label(PlotLeft + 40, top,
-                 drawn[i]->Pollutant + "：Qe = " + ValueToText(drawn[i]->Calc.Qe()) +
-                     " kg/h，L = " + FixedText(drawn[i]->Calc.Distance(), 2) + " m，级差值 " +
-                     ValueToText(drawn[i]->Calc.GradedDistance()) + " m",
-                 "start");
-  }
+  Legend(svg, drawn, true);
   svg += Label(PlotLeft + PlotWidth / 2, PlotTop + PlotHeight + 32, "L (m)", "middle");
   svg += "<text x=\"16\" y=\"" + Coordinate(PlotTop + PlotHeight / 2) +
          "\" font-size=\"11\" text-anchor=\"middle\" transform=\"rotate(-90 16 " +
@@ -167,25 +257,33 @@ std::string Base64(const std::string &bytes) {
   return out;
 }
 
-std::string FigureCaption(const TUnitConclusion &unit) {
-  return "图：" + unit.Unit +
-         " 各污染物的模型排放量 Q(L)（实线）、Qe（虚线）、L 计算值（圆点）与级差值（点线）" +
+std::string FigureCaption(const TUnitConclusion &unit, const TFigureOmissions &omitted) {
+  std::string names;
+  for (const std::string &name : omitted.FailedNames)
+    names += (names.empty() ? "" : "、") + name;
+  if (omitted.Failed > omitted.FailedNames.size())
+    names += "等 " + std::to_string(omitted.Failed) + " 种污染物";
+  return unit.Unit +
+         " 各污染物的模型排放量 Q(L)（实线）、Qe（虚线）、L 计算值（标记）与级差值（点线）" +
          (unit.Determined ? "；黑色竖线为该单元的卫生防护距离 " + ValueToText(unit.Distance) + " m"
                           : "") +
+         (omitted.Failed > 0 ? "；" + names + "计算失败，图中缺" : "") +
+         (omitted.NotDrawn > 0
+              ? "；另有 " + std::to_string(omitted.NotDrawn) + " 种污染物未绘出，见表中各行"
+              : "") +
          "。";
 }
 
 // A figure as a picture of its own, then its caption: word processors show
 // an <img>, not inline <svg>.
-std::string UnitFigureHtml(const TUnitConclusion &unit, const std::vector<TReportRow> &rows,
-                           const std::string &id) {
+std::string UnitFigureHtml(const std::vector<TReportRow> &rows, const TUnitConclusion &unit,
+                           const std::string &id, const std::string &caption) {
   double height = 0;
-  const std::string svg = UnitFigure(unit, rows, id, height);
+  const std::string svg = UnitFigure(rows, unit, id, height);
   if (svg.empty())
     return {};
-  const std::string caption = FigureCaption(unit);
   return "<p><img width=\"" + Coordinate(FigureWidth) + "\" height=\"" + Coordinate(height) +
          "\" alt=\"" + HtmlEscaped(caption) + "\" src=\"data:image/svg+xml;base64," + Base64(svg) +
-         "\"></p>\n<p>" + HtmlEscaped(caption) + "</p>\n";
+         "\"></p>\n<p align=\"center\" style=\"text-align:center\">" + HtmlEscaped(caption) +
+         "</p>\n";
 }
-

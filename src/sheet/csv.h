@@ -58,9 +58,6 @@ public:
   TByteOrderMark Mark() const { return FMark; }
   // The line the last record read starts on, the first line being 1.
   std::size_t Line() const { return FRecordLine; }
-  // Whether input read in but not yet taken is waiting here: the next
-  // record may then start without a wait for more.
-  bool AtHand() const { return FPos < FEnd; }
 
 private:
   int Peek();

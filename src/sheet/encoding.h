@@ -16,32 +16,58 @@ enum class TEncoding { Auto, Utf8, Gb18030 };
 // surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view text);
 
-// Converts records to UTF-8 in place. Auto keeps the file's bytes as long
-// as they are ASCII, and decides at the first record with any other byte,
-// for the whole file: by a byte-order mark when there was one, else by the
-// evidence weighed so far (the header and the records read ahead, and that
-// record): a field that is text in only one of the two encodings counts for
-// it; UTF-8 unless GB18030 has more. A GBK label such as "一" (D2 BB) is
-// valid UTF-8 too, so one field alone cannot decide. (CSV's separators,
-// quotes and line ends never occur inside a GB18030 character, so the
-// records were split correctly before decoding.)
+// Converts records to UTF-8 in place. The encoding is --encoding's, or a
+// byte-order mark's, or else decided on what the text reads as. Many GBK
+// labels are valid UTF-8 too ("一" D2 BB is U+04BB "һ") and most UTF-8 text
+// is valid GB18030, so validity alone cannot decide; but Chinese spreadsheet
+// text read in the right encoding is hanzi, punctuation and the symbols of
+// technical Chinese, and read in the wrong one it turns into scattered
+// Cyrillic, Armenian, IPA or Latin-extended letters and rare hanzi.
+//
+// The rule: each reading of a non-ASCII field scores a point per byte of a
+// character of Chinese text (a hanzi; CJK and full-width punctuation;
+// ° ± ² ³ µ · × ÷, Greek letters, ℃, Ⅰ-Ⅻ, ①, arrows, math and geometric
+// symbols), none for a hanzi that GB18030 reads from beyond GB2312's hanzi
+// (where UTF-8's bytes land), and loses a point per byte of any other
+// character, and per non-ASCII byte of a field that is not text in it.
+// Records are weighed in order from the header on; the first point where
+// the totals differ decides, for the whole input. Text read correctly
+// scores every byte, so the wrong reading can at most tie: when it still
+// ties at the end of the weighing and both read as Chinese text, the input
+// is refused as undecidable (--encoding then says which); a tie with no
+// Chinese text either way reads as UTF-8. The decision depends only on the
+// bytes, never on how they arrive.
 class TRecordDecoder {
 public:
   explicit TRecordDecoder(TEncoding encoding) : FEncoding(encoding) {}
 
   // A UTF-8 or GB18030 byte-order mark decides for Auto.
   void UseMark(TByteOrderMark mark);
-  // Adds a record's evidence; call it before the first Decode.
+  // Adds a record's evidence while the encoding is undecided.
   void Weigh(const CsvRecord &record);
+  // Whether the records weighed hold non-ASCII text that leaves the
+  // encoding undecided: more records must be weighed (or Settle called)
+  // before they are decoded.
+  bool Pending() const { return FEncoding == TEncoding::Auto && FWeighed; }
+  // Ends the weighing (the input ended, or enough is held): false when the
+  // text is undecidable, Problem() then says why.
+  bool Settle();
+  const std::string &Problem() const { return FProblem; }
 
   // A field that is not text in the encoding gives the record a problem,
-  // which says so when the field is text in the other one.
+  // which says so when the field is text in the other one. An input still
+  // undecided is settled first; an undecidable one fails the record.
   void Decode(CsvRecord &record);
 
 private:
+  void WeighField(std::string_view field);
+
   TEncoding FEncoding;
   bool FGuessed = false; // decided by the evidence, not by --encoding or a mark
-  int FUtf8Evidence = 0, FGb18030Evidence = 0;
+  bool FWeighed = false; // non-ASCII text has been weighed
+  long long FUtf8Score = 0, FGb18030Score = 0;
+  std::string FSample; // the first field read as text both ways, both readings
+  std::string FProblem;
   std::string FText, FField; // reused from record to record
   std::vector<std::uint32_t> FStarts;
 };

@@ -7,10 +7,9 @@
 
 namespace {
 
-// The look-ahead that decides the encoding: at most this many records and
-// bytes, and only records that start in input already read in (it never
-// waits for more).
-constexpr std::size_t LookAheadRecords = 1000, LookAheadBytes = 1 << 20;
+// The most held back undecoded while the text leaves the encoding
+// undecided; past it the weighing ends.
+constexpr std::size_t HoldBytes = 1 << 20;
 
 // A cell's text; nullptr for an empty cell that leaves its input unset. An
 // empty cell of a required input (or its column missing) gives the empty
@@ -146,6 +145,10 @@ bool TBatchInput::ReadAll(TSheetRecords &records) {
                                              std::to_string(CsvReader::MaxRecordBytes) + " bytes";
       return false;
     }
+    if (!FDecoder.Settle()) {
+      FProblem = FDecoder.Problem();
+      return false;
+    }
   }
   for (auto &[record, line] : FAhead)
     FDecoder.Decode(record);
@@ -170,39 +173,52 @@ bool TBatchInput::Open() {
   } else {
     FDecoder.UseMark(FReader->Mark());
     FDecoder.Weigh(FHeader);
-    std::size_t bytes = 0;
-    while (FAhead.size() < LookAheadRecords && bytes < LookAheadBytes && FReader->AtHand()) {
-      CsvRecord record;
-      if (!FReader->Next(record))
-        break;
-      bytes += record.text.size();
-      FDecoder.Weigh(record);
-      FAhead.emplace_back(std::move(record), FReader->Line());
-    }
+    if (FDecoder.Pending() && !Decide())
+      return false;
   }
   FDecoder.Decode(FHeader);
   FProblem = ReadLayout(FHeader, FOptions.Keep, FLayout);
   return FProblem.empty();
 }
 
-bool TBatchInput::Read(CsvRecord &record, std::size_t &line) {
-  if (!FAhead.empty()) {
-    record = std::move(FAhead.front().first);
-    line = FAhead.front().second;
-    FAhead.pop_front();
+// Reads on, holding the records undecoded, until the text decides the
+// encoding, the input ends or HoldBytes are held; only the bytes decide, so
+// a row waits here only when the rows before it leave the encoding open.
+bool TBatchInput::Decide() {
+  std::size_t bytes = 0;
+  CsvRecord record;
+  while (FDecoder.Pending() && bytes < HoldBytes && FReader->Next(record)) {
+    bytes += record.text.size();
+    FDecoder.Weigh(record);
+    FAhead.emplace_back(std::move(record), FReader->Line());
+  }
+  if (FDecoder.Settle())
     return true;
-  }
-  if (!FReader || !FReader->Next(record)) {
-    if (!FReader)
+  FProblem = FDecoder.Problem();
+  return false;
+}
+
+bool TBatchInput::Read(CsvRecord &record, std::size_t &line) {
+  if (FAhead.empty()) {
+    if (!FReader || !FReader->Next(record)) {
+      if (FReader && FReader->ReadFailed())
+        FProblem = "cannot read the input to its end";
+      else if (FReader && FReader->Stopped())
+        FProblem = "stopped at a record longer than " + std::to_string(CsvReader::MaxRecordBytes) +
+                   " bytes; the rest of the input was not read";
       return false;
-    if (FReader->ReadFailed())
-      FProblem = "cannot read the input to its end";
-    else if (FReader->Stopped())
-      FProblem = "stopped at a record longer than " + std::to_string(CsvReader::MaxRecordBytes) +
-                 " bytes; the rest of the input was not read";
-    return false;
+    }
+    line = FReader->Line();
+    FDecoder.Weigh(record);
+    if (!FDecoder.Pending())
+      return true;
+    FAhead.emplace_back(std::move(record), line);
+    if (!Decide())
+      return false;
   }
-  line = FReader->Line();
+  record = std::move(FAhead.front().first);
+  line = FAhead.front().second;
+  FAhead.pop_front();
   return true;
 }
 

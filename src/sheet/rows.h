@@ -42,9 +42,9 @@ struct TBatchRow {
 
 // The rows of a sheet after its header, computed one by one. Rows whose
 // cells are all empty (what spreadsheet programs write below the data) are
-// skipped and counted. A CSV input is streamed, its encoding decided on the
-// header and the rows already at hand (a bounded look-ahead that never
-// waits for input); an input that is UTF-16 text (tab-separated) or an .xlsx
+// skipped and counted. A CSV input is streamed, its encoding decided as
+// TRecordDecoder says, on the records from the header to the first that
+// decides it; an input that is UTF-16 text (tab-separated) or an .xlsx
 // workbook is read whole first, up to MaxWholeBytes.
 class TBatchInput {
 public:
@@ -76,6 +76,7 @@ public:
   void NoteSkipped(std::FILE *err) const;
 
 private:
+  bool Decide();
   bool Read(CsvRecord &record, std::size_t &line);
   bool ReadWhole(bool workbook);
   bool Start();
@@ -86,7 +87,7 @@ private:
   CsvRecord FHeader, FRecord;
   TRowCells FCells;
   Layout FLayout;
-  TSheetRecords FAhead; // read, weighed, not yet decoded
+  TSheetRecords FAhead; // held until the encoding is decided, or given whole
   std::string FProblem;
   std::size_t FSkipped = 0;
 };

@@ -1,9 +1,10 @@
 // The per-unit roll-up: the largest graded distance of a unit's pollutants,
 // raised one grade when two or more share it; a failed row leaves the unit
-// undetermined. Also the next grade and L's fixed decimals.
+// undetermined. Also the next grade.
 #include "batch.h"
 #include "report.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -115,17 +116,6 @@ TEST(UnitReport, NextGrade) {
     EXPECT_EQ(ValueToText(NextGrade(graded)), next) << graded;
 }
 
-TEST(UnitReport, FixedText) {
-  const std::tuple<double, int, const char *> cases[] = {
-      {988.084391971187, 2, "988.08"},
-      {13.099216742119, 0, "13"},
-      {2.675, 2, "2.67"}, // the double lies just below 2.675
-      {129347.098449617, 3, "129347.098"},
-      {0.5, 2, "0.50"}};
-  for (const auto &[value, digits, text] : cases)
-    EXPECT_EQ(FixedText(value, digits), text) << value;
-}
-
 // The plant as an engineer's spreadsheet saves it (GBK, CRLF, Chinese
 // header names, class spellings "Ⅱ类" and "2", a blank row below): the JSON
 // report parsed back, its rows and the roll-up of each unit.
@@ -168,15 +158,33 @@ TEST(UnitReport, PlantJson) {
   }
 }
 
-// The HTML that word processors open: UTF-8 declared, bordered tables, the
-// formula's sub- and superscripts, a figure per unit, the rule stated.
+std::string Base64Decoded(const std::string &text) {
+  const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  std::uint32_t group = 0;
+  int bits = 0;
+  for (char c : text) {
+    if (c == '=')
+      break;
+    group = group << 6 | static_cast<std::uint32_t>(digits.find(c));
+    if ((bits += 6) >= 8)
+      out += static_cast<char>(group >> (bits -= 8) & 0xFF);
+  }
+  return out;
+}
+
+// The HTML that word processors open: UTF-8 declared, bordered tables of
+// the page's width with their header repeated, units kept whole, the unit
+// cell spanning its rows, numbered captions, the formula's sub- and
+// superscripts, a figure per unit, the rule and the conclusion stated, a
+// failure explained in Chinese, a row at a band edge flagged.
 TEST(UnitReport, HtmlForWordProcessors) {
   InitNumericEnvironment();
   DecimalMark = '.';
-  std::vector<TReportRow> rows(2);
+  std::vector<TReportRow> rows(3);
   for (TReportRow &row : rows) {
     row.Unit = "车间<A>";
-    row.Pollutant = "甲苯";
+    row.Pollutant = "甲\x01苯\xEF\xBF\xBE";
     row.Calc.SetArea("100");
     row.Calc.SetCm("0.25");
     row.Calc.SetWindSpeed("3.5");
@@ -191,13 +199,47 @@ TEST(UnitReport, HtmlForWordProcessors) {
   rows[0].Calc.SetQe("277.372");
   rows[0].Calc.CalcDistance();
   rows[0].Check = CheckGradedDistance(rows[0].Calc);
+  // L = 1981.7 m by the L > 2000 m coefficients, graded 2000 m: a band edge.
+  rows[2] = rows[0];
+  rows[2].Pollutant = "二甲苯";
+  rows[1].Pollutant = "苯";
+  rows[2].Calc.SetQe("210.5");
+  rows[2].Calc.CalcDistance();
+  rows[2].Check = CheckGradedDistance(rows[2].Calc);
   TReportOptions options;
   options.Raise = false;
-  const std::string html = ReportHtml(rows, options);
+  const std::string html = ReportDocument(rows, options);
+  EXPECT_EQ(html.find("2400※"), std::string::npos);
+  // The 三线表: no grid; the bottom rule on the cells that reach the bottom
+  // (the last unit's spanning cell and the last row's).
+  options.TableStyle = TTableStyle::ThreeLine;
+  options.CaptionPrefix = "5.3-";
+  const std::string threeLine = ReportDocument(rows, options);
   for (const char *part :
-       {"<meta charset=\"utf-8\">", "<table border=\"1\"", "L<sup>C</sup>", "Q<sub>c</sub>",
+       {"<table class=\"three-line\" border=\"0\"", "<b>表 5.3-3　各污染物的卫生防护距离</b>",
+        "<td rowspan=\"3\" style=\"border-bottom:1.5pt solid #000\">车间&lt;A&gt;</td>",
+        "<td style=\"border-bottom:1.5pt solid #000\">车间&lt;A&gt;</td>", "图 5.3-1　"})
+    EXPECT_NE(threeLine.find(part), std::string::npos) << part;
+  EXPECT_EQ(threeLine.find("class=\"grid\""), std::string::npos);
+  // A label XML cannot hold (a control character, U+FFFE) stays out of
+  // the figure's SVG, replaced by U+FFFD: the picture remains well-formed.
+  const std::size_t from = html.find("base64,") + 7;
+  const std::string svg = Base64Decoded(html.substr(from, html.find('"', from) - from));
+  EXPECT_NE(svg.find("甲\xEF\xBF\xBD苯\xEF\xBF\xBD"), std::string::npos);
+  EXPECT_EQ(svg.find("\xEF\xBF\xBE"), std::string::npos);
+  for (char c : svg)
+    EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n') << int(c);
+  for (const char *part :
+       {"<meta charset=\"utf-8\">", "<table class=\"grid\" border=\"1\" width=\"100%\"",
+        "<thead><tr>", "<td rowspan=\"3\">车间&lt;A&gt;</td>",
+        "<td align=\"right\" nowrap>5000</td>",
+        "C<sub>m</sub><br><span "
+        "style=\"white-space:nowrap\">(\u2060m\u2060g\u2060/\u2060m\u2060³\u2060)</span>",
+        "<b>表 3　各污染物的卫生防护距离</b>", "L<sup>C</sup>", "Q<sub>c</sub>",
         "src=\"data:image/svg+xml;base64,", "车间&lt;A&gt;", "本表未按",
-        "第 0 行（车间&lt;A&gt; · 甲苯）计算失败：Floating point overflow", "未确定",
+        "第 0 行（车间&lt;A&gt; · 苯）计算失败：浮点溢出（数值超出计算范围）（Floating point "
+        "overflow）",
+        "未确定", "车间&lt;A&gt;的卫生防护距离未确定（第 0 行计算失败）。", "2000※",
         "277.371801366629 kg/h，小于 Qe = 277.372 kg/h", "可能应取下一级差 2600 m"})
     EXPECT_NE(html.find(part), std::string::npos) << part;
 }
@@ -274,9 +316,10 @@ const SheetCase SheetCases[] = {
     {"EmptyFirstUnit",
      Header + ",甲苯" + Row + ",苯" + Row + "罐区,甲苯" + Row + ",苯" + Row,
      1,
-     {"第 2 行（ · 甲苯）计算失败：its unit cell is empty and no row above names a unit",
-      "第 3 行（ · 苯）计算失败：its unit cell", "| 罐区 | 300 | 甲苯、苯 | 2 | 400（提高一级） |",
-      "第 5 行的生产单元沿用上一行：罐区"}},
+     {"第 2 行（ · 甲苯）计算失败：该行的生产单元为空，且上方没有可沿用的单元（its unit cell is "
+      "empty and no row above names a unit",
+      "第 3 行（ · 苯）计算失败：该行的生产单元为空",
+      "| 罐区 | 300 | 甲苯、苯 | 2 | 400（提高一级） |", "第 5 行的生产单元沿用上一行：罐区"}},
     {"HeaderOnly",
      Header,
      1,

@@ -102,16 +102,69 @@ TEST_F(NumText, ValueToTextWritesTheLocaleMark) {
   EXPECT_EQ(ValueToText(1000), "1000");
 }
 
+// The documented examples, and the edges of the carry, the cap at 15
+// significant digits and the sign.
+TEST_F(NumText, FixedText) {
+  struct Row {
+    Extended value;
+    int decimals;
+    const char *text;
+  } rows[] = {
+      {988.084391971187, 2, "988.08"},
+      {2.675, 2, "2.68"},
+      {0.5, 2, "0.50"},
+      {13.5, 0, "14"},
+      {13.49, 0, "13"},
+      {99.995, 2, "100.00"},
+      {0.004, 2, "0.00"},
+      {0.005, 2, "0.01"},
+      {0.5, 0, "1"},
+      {0.49, 0, "0"},
+      {129347.098449617, 15, "129347.098449617"},
+      {129347.098449617, 3, "129347.098"},
+      {1973.52, 16, "1973.52000000000"},
+      {1973.52, -1, "1974"},
+      {0, 2, "0.00"},
+      {-0.001, 2, "0.00"},
+      {-1.25, 1, "-1.3"},
+      {999999999999999.0, 2, "999999999999999"},
+      {1e15, 2, "1E15"},
+      {1.2345e-5, 6, "0.000012"},
+      {Inf, 2, "INF"},
+  };
+  for (const Row &row : rows)
+    EXPECT_EQ(FixedText(row.value, row.decimals), row.text)
+        << static_cast<double>(row.value) << " " << row.decimals;
+  DecimalMark = ',';
+  EXPECT_EQ(FixedText(1.5, 2), "1,50");
+}
+
 TEST_F(NumText, TextToValueAccepts) {
   struct Row {
     const char *text;
     Extended value;
   } rows[] = {
-      {"100", 100},     {"0.25", 0.25L},   {"3.5", 3.5},       {"10", 10},   {"007", 7},
-      {"  7  ", 7},     {"+7", 7},         {"-7", -7},         {".5", 0.5},  {"5.", 5},
-      {".", 0},         {"1e3", 1000},     {"1E3", 1000},      {"1e+3", 1000},
-      {"2.5E-3", 0.0025L}, {"1e", 1},      {"1E-", 1},         {"1.2345E-5", 0.000012345L},
-      {"1e0500", 1e500L}, {"1e1234", 1e1234L}, {"1e4932", 1e4932L},
+      {"100", 100},
+      {"0.25", 0.25L},
+      {"3.5", 3.5},
+      {"10", 10},
+      {"007", 7},
+      {"  7  ", 7},
+      {"+7", 7},
+      {"-7", -7},
+      {".5", 0.5},
+      {"5.", 5},
+      {".", 0},
+      {"1e3", 1000},
+      {"1E3", 1000},
+      {"1e+3", 1000},
+      {"2.5E-3", 0.0025L},
+      {"1e", 1},
+      {"1E-", 1},
+      {"1.2345E-5", 0.000012345L},
+      {"1e0500", 1e500L},
+      {"1e1234", 1e1234L},
+      {"1e4932", 1e4932L},
       // Exponent digits are read while the exponent is below 500: 499 reads on.
       {"1e-4990", 0},
   };
@@ -131,9 +184,31 @@ TEST_F(NumText, TextToValueSignedZeroAndExtremes) {
 
 TEST_F(NumText, TextToValueRejects) {
   const std::string rejected[] = {
-      "",     "   ",   "+",    "-",      "e5",      "abc",   "12abc", "1.2.3", "1,5",
-      "1,000", "1 000", "- 5", "5e 3",   "0x10",    "INF",   "NAN",   "\t1",   "1e5000",
-      "1e4933", "1e-5000", "1e5x", std::string(5000, '9'), std::string("1\0", 2), "++1", "1e+-3",
+      "",
+      "   ",
+      "+",
+      "-",
+      "e5",
+      "abc",
+      "12abc",
+      "1.2.3",
+      "1,5",
+      "1,000",
+      "1 000",
+      "- 5",
+      "5e 3",
+      "0x10",
+      "INF",
+      "NAN",
+      "\t1",
+      "1e5000",
+      "1e4933",
+      "1e-5000",
+      "1e5x",
+      std::string(5000, '9'),
+      std::string("1\0", 2),
+      "++1",
+      "1e+-3",
   };
   for (const std::string &text : rejected)
     EXPECT_EQ(FailureOf([&] { TextToValue(text); }),
@@ -149,8 +224,14 @@ TEST_F(NumText, TextToValueTakesOnlyTheCurrentMark) {
 
 TEST_F(NumText, RoundTripOfValueText) {
   // Any double's text reads back to a value with the same text.
-  const double values[] = {0.1, 2.0 / 3, 1e-5, 1.2345e-5, 123456789012345678.0, DBL_MAX,
-                           std::numeric_limits<double>::denorm_min(), 988.0843919711868};
+  const double values[] = {0.1,
+                           2.0 / 3,
+                           1e-5,
+                           1.2345e-5,
+                           123456789012345678.0,
+                           DBL_MAX,
+                           std::numeric_limits<double>::denorm_min(),
+                           988.0843919711868};
   for (double v : values) {
     SCOPED_TRACE(std::to_string(v));
     std::string text = ValueToText(v);
@@ -177,8 +258,8 @@ TEST_F(NumText, ShortAndLongTextsOfOneValueAgree) {
 // conversion is right: 20 digits overflow 64 bits, and 10^28 is not exact,
 // so a scaled product would be rounded twice.
 TEST_F(NumText, TextsPastTheFastPathTakeTheGeneralConversion) {
-  for (const char *text : {"18446744073709551617", "99999999999999999999",
-                           "1387828560950575246e28", "2259689811308065563e-28"}) {
+  for (const char *text : {"18446744073709551617", "99999999999999999999", "1387828560950575246e28",
+                           "2259689811308065563e-28"}) {
     SCOPED_TRACE(text);
     EXPECT_EQ(TextToValue(text), std::strtold(text, nullptr));
   }
@@ -188,7 +269,11 @@ TEST_F(NumText, CountToText) {
   struct Row {
     std::int32_t n;
     const char *text;
-  } rows[] = {{0, "0"},           {1, "1"}, {25, "25"}, {-3, "-3"}, {2147483647, "2147483647"},
+  } rows[] = {{0, "0"},
+              {1, "1"},
+              {25, "25"},
+              {-3, "-3"},
+              {2147483647, "2147483647"},
               {INT32_MIN, "-2147483648"}};
   for (const Row &row : rows)
     EXPECT_EQ(CountToText(row.n), row.text) << "n " << row.n;

@@ -3,6 +3,8 @@
 // that holds Qe, the next step, and a check that fails.
 #include "record.h"
 
+#include "document.h"
+
 #include <algorithm>
 #include <sstream>
 #include <string>
@@ -191,4 +193,32 @@ TEST(Record, QuotedInput) {
   };
   for (const auto &[given, quoted] : cases)
     EXPECT_EQ(QuotedInput(given), quoted) << given;
+}
+
+// Any text a user's sheet holds comes out of a document as that text: the
+// Markdown renders it back, the HTML (and the SVG inside it) stays XML.
+TEST(Document, TextsAreEscaped) {
+  const std::pair<const char *, const char *> markdown[] = {
+      {"甲苯*", "甲苯\\*"},
+      {"<script>", "\\<script>"},
+      {"L < 50 m", "L < 50 m"}, // not a tag
+      {"a_b `c` [d] e|f ~g~ h\\i", "a\\_b \\`c\\` \\[d\\] e\\|f \\~g\\~ h\\\\i"},
+      {"&amp; & b", "\\&amp; & b"},
+      {"# 标题", "\\# 标题"},
+      {"车间\n# 伪造的标题", "车间 # 伪造的标题"},
+      {"1. 车间", "1\\. 车间"},
+      {"0.25", "0.25"},
+      {"- a", "\\- a"},
+  };
+  for (const auto &[text, escaped] : markdown)
+    EXPECT_EQ(MarkdownText(text), escaped) << text;
+  const std::pair<std::string, const char *> html[] = {
+      {"a<b>&\"c\"", "a&lt;b&gt;&amp;&quot;c&quot;"},
+      {std::string("x\0y", 3), "x\xEF\xBF\xBDy"},
+      {"x\x01y\x1Fz\tw\n", "x\xEF\xBF\xBDy\xEF\xBF\xBDz\tw\n"},
+      {"\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"\xEF\xBF", "\xEF\xBF"}, // cut short: nothing to replace
+  };
+  for (const auto &[text, escaped] : html)
+    EXPECT_EQ(HtmlEscaped(text), escaped) << text;
 }

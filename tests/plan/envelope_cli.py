@@ -102,7 +102,19 @@ for args in (["envelope", sheet, "--unit", "单元", "--pollutant", "污染物",
         {"unit": "三车间", "distance": 400}] and answer["receptors"][2]["inside"] is True,
           f"exit {status}, {err}, {answer}")
 status, out, err = run("report", sheet, "--unit", "单元", "--pollutant", "污染物", "--plan", dxf)
-check("report html", status == 1 and "四、卫生防护距离包络线" in out.decode() and "是否位于包络线内" in out.decode(),
+check("report html", status == 1 and "五、卫生防护距离包络线" in out.decode() and "是否位于包络线内" in out.decode(),
+      f"exit {status}, {err}")
+
+status, out, err = run("report", sheet, "--unit", "单元", "--pollutant", "污染物", "--plan", dxf,
+                       "--format", "md", "-o", str(work / "report.md"))
+written = (work / "report.md").read_text("utf-8") if (work / "report.md").exists() else ""
+check("report -o", status == 1 and not out and "## 五、卫生防护距离包络线" in written
+      and written.index("四、结论") < written.index("五、卫生防护距离包络线"), f"exit {status}, {err}")
+
+# An output naming an input is refused before anything is read or written.
+before = Path(dxf).read_bytes()
+status, out, err = run("envelope", "--plan", dxf, *given, "-o", dxf)
+check("-o the plan", status == 2 and "names an input file" in err and Path(dxf).read_bytes() == before,
       f"exit {status}, {err}")
 
 # Unusable input: exit 2, the message naming the unit or the option.
