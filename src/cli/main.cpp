@@ -5,7 +5,11 @@
 //                     [--format csv|json|record] [-o OUT] [FILE]
 //   kestrin-cli report --unit COL [--pollutant COL] [--format html|md|json] [-o OUT]
 //                      [--basis TEXT] [--no-raise] [--digits N] [--caption-prefix P]
-//                      [--table-style grid|three-line] [--encoding ...] [FILE]
+//                      [--table-style grid|three-line] [--encoding ...]
+//                      [--plan PLAN [--receptor-layer NAME] [--distance NAME=M ...]] [FILE]
+//   kestrin-cli envelope [SHEET --unit COL [--pollutant COL]] --plan PLAN
+//                        [--receptor-layer NAME] [--distance NAME=M ...]
+//                        [--format svg|png|dxf|geojson|json|html|md] [-o OUT]
 // where <class> is --class I|II|III or --stacks yes|no with --share above|within
 // (stacks yes) or --basis acute|chronic (stacks no); distance and emission
 // take --format text|json|record.
@@ -23,6 +27,7 @@
 
 #include "batch.h"
 #include "commands.h"
+#include "envelope.h"
 #include "formats.h"
 #include "outputfile.h"
 #include "platform.h"
@@ -298,12 +303,12 @@ template <typename Command> int WithInput(const std::string &path, Command &&com
 // Runs `command` on standard output, or on the file `path` names, which is
 // replaced only when the command has written all of it (something, and any
 // status but ExitUsage); an input that is that file is refused before
-// anything is written.
+// anything is written (`in` may be nullptr, for commands that read by path).
 template <typename Command>
 int WithOutput(const std::string &path, std::FILE *in, Command &&command) {
   if (path.empty() || path == "-")
     return command(stdout);
-  if (IsSameFile(StreamDescriptor(in), path))
+  if (in && IsSameFile(StreamDescriptor(in), path))
     return Fail(stderr, "-o " + path + " names the input file; write the output to another file");
   TOutputFile file(path);
   if (!file.Open("kestrin-cli: interrupted; " + path + " was left as it was\n"))
@@ -318,6 +323,26 @@ int WithOutput(const std::string &path, std::FILE *in, Command &&command) {
   return status;
 }
 
+// The status once what was written to `out` has reached it.
+int Finished(std::FILE *out, int status) {
+  return out == stdout           ? Delivered(status)
+         : std::fflush(out) == 0 ? status
+                                 : Fail(stderr, "cannot write the output");
+}
+
+// Whether the output `path` names the file `input`, which a command reads
+// by its path (a sheet, a site plan).
+bool OutputIsInput(const std::string &path, const std::string &input) {
+  if (path.empty() || path == "-" || input.empty())
+    return false;
+  std::FILE *in = OpenForReading(input);
+  if (!in)
+    return false;
+  const bool same = IsSameFile(StreamDescriptor(in), path);
+  std::fclose(in);
+  return same;
+}
+
 const char *const OutputHelp =
     "write to OUT, not standard output; OUT is replaced only once complete, and stays as it "
     "was when the command fails or is interrupted";
@@ -328,14 +353,33 @@ struct ReportCommand {
   std::string File = "-", Output;
   bool NoRaise = false;
   TReportOptions Options;
+  TEnvelopeOptions Plan; // with --plan
 };
+
+// The site plan's options, shared by report and envelope.
+void AddPlanOptions(CLI::App *command, TEnvelopeOptions &plan) {
+  command->add_option("--plan", plan.Plan,
+                      "the site plan: DXF (units' outlines named by the text inside or their "
+                      "layer) or GeoJSON (properties \"unit\", \"receptor\")");
+  command->add_option("--receptor-layer", plan.ReceptorLayer,
+                      "the DXF layer of the receptors (default 敏感目标)");
+  command
+      ->add_option("--distance", plan.Distances,
+                   "a unit's distance decided already, NAME=METRES (repeatable)")
+      ->allow_extra_args(false)
+      ->type_name("NAME=M");
+  command->add_option("--north-angle", plan.NorthAngle,
+                      "where north points, degrees clockwise from the plan's +Y (default 0)");
+}
 
 void AddReportOptions(CLI::App *app, ReportCommand &r) {
   r.Command = app->add_subcommand(
       "report", "per production unit: the method, both tables, the roll-up and notes");
-  r.Command->add_option("FILE", r.File,
-                        "CSV, UTF-16 text or .xlsx input, as for batch; standard input when absent or -");
-  r.Command->add_option("--sheet", r.Options.Sheet, "the workbook's sheet to read (default: the first)");
+  r.Command->add_option(
+      "FILE", r.File,
+      "CSV, UTF-16 text or .xlsx input, as for batch; standard input when absent or -");
+  r.Command->add_option("--sheet", r.Options.Sheet,
+                        "the workbook's sheet to read (default: the first)");
   r.Command->add_option("--unit", r.Options.Unit, "the column naming each row's production unit")
       ->required();
   r.Command->add_option("--pollutant", r.Options.Pollutant,
@@ -369,6 +413,71 @@ void AddReportOptions(CLI::App *app, ReportCommand &r) {
                          "grid (default; every cell ruled) or three-line (三线表: rules above "
                          "and below the table and below its header)");
   AddChoice(r.Command, "--encoding", r.Options.Encoding, Encodings, EncodingHelp);
+  AddPlanOptions(r.Command, r.Plan);
+}
+
+struct EnvelopeCommand {
+  CLI::App *Command = nullptr;
+  std::string Output;
+  bool NoRaise = false;
+  TEnvelopeOptions Options;
+};
+
+void AddEnvelopeOptions(CLI::App *app, EnvelopeCommand &e) {
+  e.Command = app->add_subcommand(
+      "envelope",
+      "each unit's distance drawn from its outline on the site plan, receptors checked");
+  e.Command->add_option(
+      "SHEET", e.Options.Sheet,
+      "CSV input, as for report; may be left out when --distance gives every unit");
+  e.Command->add_option("--unit", e.Options.Report.Unit,
+                        "the column naming each row's production unit (with SHEET)");
+  e.Command->add_option("--pollutant", e.Options.Report.Pollutant,
+                        "the column naming each row's pollutant");
+  e.Command->add_flag("--no-raise", e.NoRaise, "as for report");
+  AddChoice(e.Command, "--encoding", e.Options.Report.Encoding, Encodings, EncodingHelp);
+  AddPlanOptions(e.Command, e.Options);
+  e.Command->get_option("--plan")->required();
+  AddChoice<TEnvelopeFormat>(e.Command, "--format", e.Options.Format,
+                             {{"svg", TEnvelopeFormat::Svg},
+                              {"png", TEnvelopeFormat::Png},
+                              {"dxf", TEnvelopeFormat::Dxf},
+                              {"geojson", TEnvelopeFormat::GeoJson},
+                              {"json", TEnvelopeFormat::Json},
+                              {"html", TEnvelopeFormat::Html},
+                              {"md", TEnvelopeFormat::Markdown}},
+                             "svg (default) or png (300 dpi): the figure; dxf: the zones and the "
+                             "envelope as layers for the site plan drawing; geojson; json; html or "
+                             "md: the figure, the receptor table and the conclusion");
+  e.Command->add_option("-o,--output", e.Output, OutputHelp)->type_name("OUT");
+  e.Command->footer(R"(Each unit's zone is every point within its distance of its outline; a
+receptor is inside when its shortest distance to a unit's outline is below
+that unit's distance. Arcs are drawn as chords within 0.1 m of the circle.
+
+Exit status:
+  0  no receptor inside the envelope
+  1  a receptor inside (not compliant)
+  2  bad usage, an unusable sheet or plan (the message names the file, the
+     unit or the entity), output that could not be written)");
+}
+
+int RunEnvelopeCommand(EnvelopeCommand &e) {
+  if (!e.Options.Sheet.empty() && e.Options.Report.Unit.empty())
+    return Fail(stderr, "--unit COL is needed with SHEET");
+  e.Options.Report.Raise = !e.NoRaise;
+  for (const std::string &input : {e.Options.Sheet, e.Options.Plan})
+    if (OutputIsInput(e.Output, input))
+      return Fail(stderr,
+                  "-o " + e.Output + " names an input file; write the output to another file");
+  std::string document;
+  const int status = RunEnvelope(e.Options, stderr, document);
+  if (status == ExitUsage)
+    return status;
+  return WithOutput(e.Output, nullptr, [&](std::FILE *out) {
+    if (std::fwrite(document.data(), 1, document.size(), out) != document.size())
+      return Fail(stderr, "cannot write the output");
+    return Finished(out, status);
+  });
 }
 
 int RunReportCommand(ReportCommand &r) {
@@ -379,12 +488,11 @@ int RunReportCommand(ReportCommand &r) {
       const TSink sink = [out](const std::string &piece) {
         return std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
       };
-      const int status = RunReport(in, stderr, r.Options, sink);
+      const int status =
+          RunReport(in, stderr, r.Options, sink, r.Plan.Plan.empty() ? nullptr : &r.Plan);
       if (status == ExitUsage)
         return status;
-      return out == stdout ? Delivered(status)
-             : std::fflush(out) == 0 ? status
-                                     : Fail(stderr, "cannot write the output");
+      return Finished(out, status);
     });
   });
 }
@@ -436,6 +544,8 @@ int Run(const std::vector<std::string> &args) {
   ReportCommand report;
   AddReportOptions(&app, report);
   report.Command->footer(help);
+  EnvelopeCommand envelope;
+  AddEnvelopeOptions(&app, envelope);
 
   std::vector<const char *> argPointers;
   for (const std::string &arg : args)
@@ -457,6 +567,8 @@ int Run(const std::vector<std::string> &args) {
                                    ChoicesOf(*command), command->Format, stdout, stderr));
   if (*report.Command)
     return RunReportCommand(report);
+  if (*envelope.Command)
+    return RunEnvelopeCommand(envelope);
   return WithInput(batchFile, [&](std::FILE *in) {
     return WithOutput(batchOutput, in,
                       [&](std::FILE *out) { return RunBatch(in, out, stderr, batchOptions); });
@@ -470,5 +582,11 @@ int main(int argc, char **argv) {
   FailOversizeWrites();
   InitNumericEnvironment();
   DecimalMark = '.'; // a CSV file or a script means the same in every locale
-  return RunGuarded(stderr, [&] { return Run(CommandLineArguments(argc, argv)); });
+  const int status = RunGuarded(stderr, [&] { return Run(CommandLineArguments(argc, argv)); });
+  // What was written (the help, say) may lack a part that memory ran short for.
+  if (status != ExitUsage && MemoryRanShort()) {
+    std::fputs("kestrin-cli: out of memory\n", stderr);
+    return ExitUsage;
+  }
+  return status;
 }

@@ -26,7 +26,8 @@ bool NoteUndetermined(std::FILE *err, TPlantReport &report) {
 
 } // namespace
 
-int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, const TSink &out) {
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, const TSink &out,
+              const TEnvelopeOptions *plan) {
   const TSheetOptions sheet = ReportSheetOptions(options);
   TBatchInput input(in, sheet, {});
   if (!input.Open())
@@ -54,15 +55,25 @@ int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, cons
     return ExitFailure;
   }
   allSucceeded &= NoteUndetermined(err, report);
+  if (plan) {
+    bool compliant = true;
+    if (AddPlanSection(report.Units(), *plan, err, report, compliant) != ExitOk)
+      return ExitUsage;
+    allSucceeded &= compliant;
+  }
   if (!report.Write(out))
     return Fail(err, report.ScratchFailed() ? "cannot keep the rows in a scratch file"
                                             : "cannot write the output");
   return allSucceeded ? ExitOk : ExitFailure;
 }
 
-int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document) {
-  return RunReport(in, err, options, [&document](const std::string &piece) {
-    document += piece;
-    return true;
-  });
+int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, std::string &document,
+              const TEnvelopeOptions *plan) {
+  return RunReport(
+      in, err, options,
+      [&document](const std::string &piece) {
+        document += piece;
+        return true;
+      },
+      plan);
 }

@@ -75,8 +75,18 @@ std::ptrdiff_t ReadDescriptor(int fd, char *buffer, std::size_t size);
 std::tm CalendarTime(std::time_t t, bool utc);
 
 // GB18030 bytes to UTF-8; false (out unspecified) for bytes that are not
-// GB18030 text.
+// GB18030 text; std::bad_alloc when memory is too short for the converter.
 bool Gb18030ToUtf8(std::string_view text, std::string &out);
+
+// UTF-8 to GBK (code page 936), as DXF files of that code page hold text;
+// false (out unspecified) for text with a character GBK lacks;
+// std::bad_alloc as for Gb18030ToUtf8.
+bool Utf8ToGbk(std::string_view text, std::string &out);
+
+// The Qt platform that paints pictures without a screen: "offscreen" where
+// it finds the system's fonts (fontconfig), "windows" on Windows, whose
+// offscreen platform looks for fonts only in a folder beside Qt.
+const char *PaintingPlatform();
 
 // Whether Gb18030ToUtf8 reads the four-byte forms too: not where the system
 // has only GBK, its two-byte part (Windows under Wine).

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,8 +133,10 @@ bool Gb18030ToUtf8(std::string_view text, std::string &out) {
   // Opened once: loading the converter costs far more than converting a field.
   static const iconv_t converter = iconv_open("UTF-8", "GB18030");
   out.clear();
+  // The C library always has this converter: what keeps it from loading is
+  // memory, not the text.
   if (converter == reinterpret_cast<iconv_t>(-1))
-    return false;
+    throw std::bad_alloc();
   iconv(converter, nullptr, nullptr, nullptr, nullptr); // a fresh shift state
   // A GB18030 character of n bytes (1, 2 or 4) is at most 4 UTF-8 bytes, and
   // those of 1 or 2 bytes at most 3: twice the input always suffices.
@@ -146,6 +149,27 @@ bool Gb18030ToUtf8(std::string_view text, std::string &out) {
     return false;
   out.resize(out.size() - toLeft);
   return true;
+}
+
+bool Utf8ToGbk(std::string_view text, std::string &out) {
+  static const iconv_t converter = iconv_open("GBK", "UTF-8");
+  out.clear();
+  if (converter == reinterpret_cast<iconv_t>(-1))
+    throw std::bad_alloc(); // as above
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  out.resize(text.size() * 2); // a GBK character is never longer than its UTF-8
+  char *in = const_cast<char *>(text.data());
+  std::size_t inLeft = text.size();
+  char *to = out.data();
+  std::size_t toLeft = out.size();
+  if (iconv(converter, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1))
+    return false;
+  out.resize(out.size() - toLeft);
+  return true;
+}
+
+const char *PaintingPlatform() {
+  return "offscreen";
 }
 
 bool Gb18030FourByteForms() {

@@ -231,6 +231,32 @@ bool Gb18030ToUtf8(std::string_view text, std::string &out) {
                              nullptr) == length;
 }
 
+bool Utf8ToGbk(std::string_view text, std::string &out) {
+  out.clear();
+  if (text.empty())
+    return true;
+  if (text.size() > 0x7FFFFFFF / 2)
+    return false;
+  const int n = static_cast<int>(text.size());
+  std::wstring wide(text.size(), L'\0');
+  const int wideLength =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), n, wide.data(), n);
+  if (wideLength <= 0)
+    return false;
+  BOOL lossy = FALSE;
+  out.resize(static_cast<std::size_t>(wideLength) * 2);
+  const int length = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength,
+                                         out.data(), static_cast<int>(out.size()), nullptr, &lossy);
+  if (length <= 0 || lossy)
+    return false;
+  out.resize(static_cast<std::size_t>(length));
+  return true;
+}
+
+const char *PaintingPlatform() {
+  return "windows";
+}
+
 bool Gb18030FourByteForms() {
   return HasGb18030();
 }

@@ -241,6 +241,8 @@ std::string UnitFigure(const std::vector<TReportRow> &rows, const TUnitConclusio
   return svg + "</svg>\n";
 }
 
+} // namespace
+
 std::string Base64(const std::string &bytes) {
   static const char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
@@ -254,8 +256,6 @@ std::string Base64(const std::string &bytes) {
   }
   return out;
 }
-
-} // namespace
 
 std::string FigureCaption(const TUnitConclusion &unit, const TFigureOmissions &omitted) {
   std::string names;

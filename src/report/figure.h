@@ -24,3 +24,6 @@ struct TFigureOmissions {
 };
 // What the figure shows, without its number, and what it lacks.
 std::string FigureCaption(const TUnitConclusion &unit, const TFigureOmissions &omitted);
+
+// Bytes as base64, for a picture inside a data: address.
+std::string Base64(const std::string &bytes);

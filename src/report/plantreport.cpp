@@ -255,7 +255,8 @@ std::vector<std::string> UnitCells(const TUnitConclusion &unit, const TLineOf &l
     return {unit.Unit, Dash, Dash, Dash, "未确定（" + UndeterminedText(unit, lineOf) + "）"};
   return {unit.Unit, ValueToText(unit.Largest), Join(unit.Deciding, "、"),
           std::to_string(unit.Deciding.size()),
-          ValueToText(unit.Distance) + (unit.Raised ? "（提高一级）" : "") + (edge ? EdgeMark : "")};
+          ValueToText(unit.Distance) + (unit.Raised ? "（提高一级）" : "") +
+              (edge ? EdgeMark : "")};
 }
 
 void UnitTable(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &units,
@@ -299,9 +300,9 @@ void Figures(TWriter &w, TNumbering &numbers, TRowStore &store,
 void Conclusions(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &units) {
   for (const TUnitConclusion &unit : units) {
     w.Block({TBlock::Paragraph,
-             unit.Determined
-                 ? unit.Unit + "的卫生防护距离为 " + ValueToText(unit.Distance) + " m。"
-                 : unit.Unit + "的卫生防护距离未确定（" + UndeterminedText(unit, StoreLines(store)) + "）。",
+             unit.Determined ? unit.Unit + "的卫生防护距离为 " + ValueToText(unit.Distance) + " m。"
+                             : unit.Unit + "的卫生防护距离未确定（" +
+                                   UndeterminedText(unit, StoreLines(store)) + "）。",
              {},
              {}});
     w.Flush(false);
@@ -386,7 +387,9 @@ void Document(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &
     Figures(w, numbers, store, units);
   w.Block({TBlock::Heading, "四、结论", {}, {}});
   Conclusions(w, store, units);
-  Notes(w, store, units, options, "五、说明");
+  for (const TBlock &block : options.PlanBlocks)
+    w.Block(block);
+  Notes(w, store, units, options, options.PlanBlocks.empty() ? "五、说明" : "六、说明");
 }
 
 // A row as the batch tool's JSON writes its case, and where the row stands.
@@ -476,6 +479,13 @@ void JsonDocument(TWriter &w, TRowStore &store, const std::vector<TUnitConclusio
   {
     TJsonArray notes(w, "notes");
     ForEachNote(store, units, options, [&notes](const std::string &note) { notes.Add(note); });
+  }
+  if (!options.PlanJson.is_null()) {
+    std::string envelope = Dumped(options.PlanJson);
+    for (std::size_t at = envelope.find('\n'); at != std::string::npos;
+         at = envelope.find('\n', at + 3))
+      envelope.insert(at + 1, "  ");
+    w.Raw(",\n  \"envelope\": " + envelope);
   }
   w.Raw("\n}\n");
 }

@@ -9,10 +9,12 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "document.h"
 #include "filldown.h"
+#include "json.h"
 #include "record.h"
 #include "rollup.h"
 #include "rows.h"
@@ -44,6 +46,10 @@ struct TReportOptions {
   std::string CaptionPrefix; // before the numbers of tables and figures: "5.3-" gives 表 5.3-1
   TTableStyle TableStyle = TTableStyle::Grid;
   TRecordDate Date;
+  // The envelope on the site plan (report --plan): its section, before the
+  // notes, and its JSON ("envelope"); none without a plan.
+  std::vector<TBlock> PlanBlocks;
+  Json PlanJson;
 };
 
 // The units of the rows, in the order they first appear.
@@ -73,6 +79,12 @@ public:
   bool Write(const TSink &sink);
   // Whether the rows could not be kept in (or read back from) the scratch file.
   bool ScratchFailed() const;
+  // The envelope on the site plan: a section after the conclusions, and
+  // "envelope" in the JSON (none when `json` is null).
+  void SetPlanSection(std::vector<TBlock> blocks, Json json) {
+    FOptions.PlanBlocks = std::move(blocks);
+    FOptions.PlanJson = std::move(json);
+  }
 
 private:
   TReportOptions FOptions;

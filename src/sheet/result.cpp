@@ -7,8 +7,10 @@ namespace {
 // Enough for any destructor on the way out: none holds a large JSON value.
 constexpr std::size_t UnwindingReserve = 1 << 20;
 void *Reserve = nullptr;
+bool RanShort = false;
 
 void GiveBackReserve() {
+  RanShort = true;
   std::free(Reserve);
   Reserve = nullptr;
   std::set_new_handler(nullptr);
@@ -23,6 +25,10 @@ bool KeepMemoryForUnwinding() {
   if (Reserve)
     std::set_new_handler(GiveBackReserve);
   return Reserve != nullptr;
+}
+
+bool MemoryRanShort() {
+  return RanShort;
 }
 
 TCase ComputeCase(TDirection direction, const CalcInputs &inputs) {

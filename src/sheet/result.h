@@ -20,6 +20,10 @@ enum ExitStatus { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 // destructor allocates) then has room, where a second failure would abort
 // the program. False when there is not even that much.
 bool KeepMemoryForUnwinding();
+// Whether memory ran out since the reserve was kept, even where the failure
+// was swallowed (a stream sets its failure bit and goes on, so its text may
+// lack a part).
+bool MemoryRanShort();
 
 // Runs a command and returns its status; running out of memory (a long
 // record, say) ends it with ExitUsage and a message rather than an abort.
