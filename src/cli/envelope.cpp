@@ -10,6 +10,7 @@
 #include "planpaint.h"
 #include "platform.h"
 #include "report.h"
+#include "reportsheet.h"
 
 namespace {
 
@@ -95,19 +96,16 @@ int SheetUnits(const TEnvelopeOptions &options, std::FILE *err,
     std::perror(("kestrin-cli: " + options.Sheet).c_str());
     return ExitUsage;
   }
-  const TSheetOptions sheet = ReportSheetOptions(options.Report); // the input keeps a reference
-  TBatchInput input(in, sheet, {});
+  TReportSheet sheet(in, options.Report);
   std::vector<TReportRow> rows;
-  TBatchRow row;
-  TFillDown unitCells; // a unit's merged cells
-  if (input.Open())
-    while (input.Next(row))
-      rows.push_back(ReportRowOf(row, options.Report, unitCells));
+  if (sheet.Open())
+    for (TReportRow row; sheet.Next(row);)
+      rows.push_back(row);
   if (in != stdin)
     std::fclose(in);
-  if (!input.Problem().empty())
-    return Fail(err, input.Problem());
-  input.NoteSkipped(err);
+  if (!sheet.Input().Problem().empty())
+    return Fail(err, sheet.Input().Problem());
+  sheet.Input().NoteSkipped(err);
   units = RollUp(rows, options.Report.Raise);
   return ExitOk;
 }

@@ -18,10 +18,11 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include "UColumns.h"
+#include "URows.h"
 #include "formats.h"
 #include "platform.h"
 #include "report.h"
@@ -266,11 +267,11 @@ void TfrmPlant::acColumnsClick() {
 void TfrmPlant::acAddRowClick() {
   FSheet.AddRow();
   UseSheet(std::move(FSheet), true);
-  sgRows->setCurrentCell(sgRows->rowCount() - 1, 0);
+  sgRows->setCurrentIndex(FRowsModel->index(FRowsModel->rowCount() - 1, 0));
 }
 
 void TfrmPlant::acDeleteRowClick() {
-  const int row = sgRows->currentRow();
+  const int row = sgRows->currentIndex().row();
   if (row < 0 || row >= int(FSheet.Cells.size()))
     return;
   FSheet.RemoveRow(std::size_t(row));

@@ -16,9 +16,12 @@ class QAction;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QPlainTextEdit;
+class QTableView;
 class QTableWidget;
 class QThread;
 class QTimer;
+class TRowsModel;
 class TUnitFigure;
 
 // The program's name in menus and captions.
@@ -46,7 +49,10 @@ public:
   const TPlantSheet &Sheet() const { return FSheet; }
   const TPlantResult &Result() const { return FResult; }
 
-  QTableWidget *sgRows = nullptr, *sgUnits = nullptr;
+  QTableView *sgRows = nullptr;
+  QTableWidget *sgUnits = nullptr;
+  TRowsModel *FRowsModel = nullptr;
+  QPlainTextEdit *edNotes = nullptr; // the notes on the sheet, as the report writes them
   TUnitFigure *pbFigure = nullptr;
   QProgressBar *pbProgress = nullptr;
   QPushButton *btCancel = nullptr;
@@ -82,10 +88,10 @@ private:
   // UPlantTables.cpp: the tables, the figure and the computation.
   void ShowSheet();
   void ShowResult(TPlantResult result);
-  void ShowRowResult(int row, const TReportRow *result);
   void ShowUnits();
   void ShowFigure();
-  void CellChanged(int row, int column);
+  void RowsEdited();
+  void ShowNotes();
   void Recompute();
   void CancelComputation();
   void Progress(std::size_t done);
@@ -94,7 +100,6 @@ private:
   TPlantResult FResult;
   QString FPath; // the file Save writes, once known
   bool FModified = false;
-  bool FFilling = false; // the tables are being filled, not edited
   QThread *FWorker = nullptr;
   std::shared_ptr<std::atomic<bool>> FCancel;
   int FGeneration = 0;   // of the computation whose result is awaited

@@ -115,6 +115,10 @@ TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options, TFil
 // whose coefficients gave L (L = 1973.52 m by the L > 2000 m coefficients,
 // graded 2000 m): flagged "※" in both tables.
 bool AtBandEdge(const TReportRow &row);
+// "第 3–4 行的生产单元沿用上一行：涂装车间" to `take`, a note per run of
+// rows (row(0) … row(count − 1)) whose unit cell took the unit above.
+void ForEachFilledUnitNote(std::size_t count, const std::function<TReportRow(std::size_t)> &row,
+                           const std::function<void(const std::string &)> &take);
 // A row's failure in Chinese, the program's own message beside it:
 // "浮点溢出（数值超出计算范围）（Floating point overflow）".
 std::string FailureText(const std::string &message);

@@ -16,7 +16,9 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +62,17 @@ const QStringList PlantUnits = {
     QStringLiteral("二车间|200|硫化氢|1|200"),
     QStringLiteral("三车间|300|非甲烷总烃、氯化氢|2|400（提高一级）"),
 };
+
+// Table 1's cell, as the view shows it.
+QVariant RowCell(const TfrmPlant &window, int row, int column, int role = Qt::DisplayRole) {
+  return window.sgRows->model()->index(row, column).data(role);
+}
+
+// Types into table 1's cell, as its editor does.
+void EditRow(TfrmPlant &window, int row, int column, const QString &text) {
+  QAbstractItemModel *model = window.sgRows->model();
+  QVERIFY(model->setData(model->index(row, column), text));
+}
 
 QByteArray Cli(const QStringList &args) {
   QProcess cli;
@@ -111,11 +124,10 @@ private slots:
     TfrmPlant window;
     Paste(window, Header + Rows);
     QCOMPARE(UnitLines(window), PlantUnits);
-    QCOMPARE(window.sgRows->rowCount(), 9);
+    QCOMPARE(window.sgRows->model()->rowCount(), 9);
     // L to 2 decimals, its full value in the tooltip.
-    QTableWidgetItem *L = window.sgRows->item(0, 7);
-    QCOMPARE(L->text(), QStringLiteral("30.01"));
-    QCOMPARE(L->toolTip(), QStringLiteral("30.0108812584522"));
+    QCOMPARE(RowCell(window, 0, 7).toString(), QStringLiteral("30.01"));
+    QCOMPARE(RowCell(window, 0, 7, Qt::ToolTipRole).toString(), QStringLiteral("30.0108812584522"));
     QVERIFY(window.Modified());
   }
 
@@ -138,22 +150,31 @@ private slots:
     QCOMPARE(window.sgUnits->rowCount(), 4);
   }
 
-  // A workbook of two sheets asks which to read.
+  // A workbook of two sheets asks which to read. The unit cells a merge
+  // left empty show the unit they took, marked, with the report's note.
   void OpensEverySheetKind_data() {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("asks");
-    QTest::newRow("GBK CSV") << Csv << false;
-    QTest::newRow("Unicode text") << Sheets + QStringLiteral(".txt") << false;
-    QTest::newRow("xlsx") << Sheets + QStringLiteral(".xlsx") << true;
+    QTest::addColumn<QString>("sheet"); // the workbook's sheet picked
+    QTest::addColumn<QString>("notes");
+    const QString merged = QStringLiteral("第 3–4 行的生产单元沿用上一行：一车间\n"
+                                          "第 6–7 行的生产单元沿用上一行：二车间\n"
+                                          "第 9–10 行的生产单元沿用上一行：三车间");
+    QTest::newRow("GBK CSV") << Csv << QString() << QString();
+    QTest::newRow("Unicode text") << Sheets + QStringLiteral(".txt") << QString() << QString();
+    QTest::newRow("xlsx") << Sheets + QStringLiteral(".xlsx") << QStringLiteral("全厂") << QString();
+    QTest::newRow("xlsx, merged unit cells")
+        << Sheets + QStringLiteral(".xlsx") << QStringLiteral("合并") << merged;
   }
   void OpensEverySheetKind() {
     QFETCH(QString, path);
-    QFETCH(bool, asks);
-    if (asks)
-      FWatchdog.Expect([](QWidget *box) {
+    QFETCH(QString, sheet);
+    QFETCH(QString, notes);
+    if (!sheet.isEmpty())
+      FWatchdog.Expect([sheet](QWidget *box) {
         auto *dialog = qobject_cast<QInputDialog *>(box);
         QVERIFY(dialog);
         QCOMPARE(dialog->comboBoxItems(), QStringList({QStringLiteral("全厂"), QStringLiteral("合并")}));
+        dialog->setTextValue(sheet);
         dialog->accept();
       });
     TfrmPlant window;
@@ -162,6 +183,17 @@ private slots:
     QCOMPARE(UnitLines(window), PlantUnits);
     QCOMPARE(window.Result().Rows.size(), std::size_t(9));
     QVERIFY(!window.Modified());
+    QCOMPARE(window.edNotes->toPlainText(), notes);
+    QCOMPARE(window.edNotes->isHidden(), notes.isEmpty());
+    // Each unit's first row names it; the rest show it as taken when merged.
+    for (int r = 0; r < 9; ++r) {
+      const bool filled = !notes.isEmpty() && r % 3 != 0;
+      QCOMPARE(RowCell(window, r, 0).toString(), window.Result().Rows[std::size_t(r)].Unit.c_str());
+      QCOMPARE(RowCell(window, r, 0, Qt::EditRole).toString().isEmpty(), filled);
+      QCOMPARE(RowCell(window, r, 0, Qt::ToolTipRole).toString(),
+               filled ? QStringLiteral("沿用上一行") : QString());
+      QCOMPARE(RowCell(window, r, 0, Qt::FontRole).value<QFont>().italic(), filled);
+    }
   }
 
   void UnitsAreTheReportsRollUp() {
@@ -225,18 +257,19 @@ private slots:
     TfrmPlant window;
     window.OpenFile(Csv);
     Await(window);
-    window.sgRows->item(1, 2)->setText(QStringLiteral("abc"));
+    EditRow(window, 1, 2, QStringLiteral("abc"));
     Await(window);
     QTRY_VERIFY(window.sgUnits->item(0, 4)->text().startsWith(QStringLiteral("未确定")));
-    QVERIFY(!window.sgRows->item(1, 14)->text().isEmpty());
-    QCOMPARE(window.sgRows->item(1, 0)->background().color(), QColor(255, 200, 200));
+    QVERIFY(!RowCell(window, 1, 14).toString().isEmpty());
+    QCOMPARE(RowCell(window, 1, 0, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 200, 200));
+    QVERIFY(!RowCell(window, 0, 0, Qt::BackgroundRole).isValid());
     QVERIFY(window.Modified());
   }
 
   void SavedSheetOpensTheSame() {
     TfrmPlant window;
     Paste(window, Header + Rows);
-    window.sgRows->item(0, 6)->setText(QStringLiteral("0.5"));
+    EditRow(window, 0, 6, QStringLiteral("0.5"));
     Await(window);
     const QString path = FDir.filePath(QStringLiteral("plant.csv"));
     QVERIFY(window.SaveTo(path));
@@ -268,7 +301,7 @@ private slots:
     QVERIFY(!window.ExportTo(FDir.filePath(QStringLiteral("cancelled.html")), TReportFormat::Html));
     QVERIFY(!QFile::exists(FDir.filePath(QStringLiteral("cancelled.html"))));
     // The next edit computes again, to the end.
-    window.sgRows->item(0, 6)->setText(QStringLiteral("0.5"));
+    EditRow(window, 0, 6, QStringLiteral("0.5"));
     Await(window);
     QCOMPARE(window.Result().Rows.size(), std::size_t(4500));
   }
