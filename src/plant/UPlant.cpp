@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -74,6 +75,8 @@ void TfrmPlant::CreateMenus() {
                     &TfrmPlant::acSaveAsClick);
   acExport = action(file, QStringLiteral("导出报告(&E)…"), QKeySequence(Qt::CTRL | Qt::Key_E),
                     &TfrmPlant::acExportClick);
+  acOpenPlan = action(file, QStringLiteral("打开平面图(&P)…"), QKeySequence(),
+                      &TfrmPlant::acOpenPlanClick);
   file->addSeparator();
   QAction *quit = file->addAction(QStringLiteral("退出(&X)"));
   quit->setShortcut(QKeySequence::Quit);
@@ -177,8 +180,14 @@ bool TfrmPlant::ExportTo(const QString &path, TReportFormat format) {
   Guarded([&] {
     if (Computing() || !FResult.Problem.empty())
       Fail(QStringLiteral("尚无可导出的计算结果"));
+    if (!FPlanProblem.isEmpty())
+      Fail(FPlanProblem);
     TReportOptions options = FResult.Options;
     options.Format = format;
+    if (!FPlanPath.isEmpty()) {
+      options.PlanBlocks = FPlan.Blocks;
+      options.PlanJson = FPlan.PlanJson;
+    }
     options.Date = RecordDateNow();
     WriteFile(path, ReportDocument(FResult.Rows, options));
     written = true;
@@ -226,6 +235,34 @@ void TfrmPlant::acExportClick() {
                                    ? TReportFormat::Json
                                    : TReportFormat::Html;
   ExportTo(path, format);
+}
+
+void TfrmPlant::OpenPlan(const QString &path, const QString &receptorLayer) {
+  Guarded([&] {
+    FPlanPath = path;
+    FReceptorLayer = receptorLayer;
+    ShowPlan();
+    if (!FPlanProblem.isEmpty())
+      Fail(FPlanProblem);
+  });
+}
+
+void TfrmPlant::acOpenPlanClick() {
+  const QString path = QFileDialog::getOpenFileName(
+      this, QStringLiteral("打开平面图"), QString(),
+      QStringLiteral("平面图 (*.dxf *.geojson *.json);;所有文件 (*)"));
+  if (path.isEmpty())
+    return;
+  QString layer = QStringLiteral("敏感目标");
+  if (path.endsWith(QStringLiteral(".dxf"), Qt::CaseInsensitive)) {
+    bool chosen = false;
+    layer = QInputDialog::getText(this, QStringLiteral("敏感目标图层"),
+                                  QStringLiteral("敏感目标所在的图层："), QLineEdit::Normal, layer,
+                                  &chosen);
+    if (!chosen)
+      return;
+  }
+  OpenPlan(path, layer);
 }
 
 // A range copied from a spreadsheet: with its header row it becomes the

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "plantsheet.h"
+#include "siteplan.h"
 
 class QAction;
 class QLabel;
@@ -21,6 +22,7 @@ class QTableView;
 class QTableWidget;
 class QThread;
 class QTimer;
+class TEnvelopePane;
 class TRowsModel;
 class TUnitFigure;
 
@@ -40,6 +42,10 @@ public:
   // error box when it could not be.
   bool ExportTo(const QString &path, TReportFormat format);
   bool SaveTo(const QString &path);
+  // Draws the envelope of the units on a site plan (DXF or GeoJSON, its
+  // receptors on `receptorLayer`), again after each computation; it then
+  // joins the exported report. A plan that cannot be used shows the error box.
+  void OpenPlan(const QString &path, const QString &receptorLayer);
   // Table 1 (rows) or 2 (units) onto the clipboard as HTML and as text.
   void CopyTable(int table);
 
@@ -54,9 +60,11 @@ public:
   TRowsModel *FRowsModel = nullptr;
   QPlainTextEdit *edNotes = nullptr; // the notes on the sheet, as the report writes them
   TUnitFigure *pbFigure = nullptr;
+  TEnvelopePane *pnEnvelope = nullptr;
   QProgressBar *pbProgress = nullptr;
   QPushButton *btCancel = nullptr;
   QLabel *lbStatus = nullptr;
+  QAction *acOpenPlan = nullptr;
   QAction *acOpen = nullptr, *acSave = nullptr, *acSaveAs = nullptr, *acExport = nullptr;
   QAction *acPaste = nullptr, *acAddRow = nullptr, *acDeleteRow = nullptr;
   QAction *acColumns = nullptr, *acCopyRows = nullptr, *acCopyUnits = nullptr;
@@ -76,6 +84,7 @@ private:
   void acSaveClick();
   void acSaveAsClick();
   void acExportClick();
+  void acOpenPlanClick();
   void acPasteClick();
   void acColumnsClick();
   void acAddRowClick();
@@ -90,6 +99,7 @@ private:
   void ShowResult(TPlantResult result);
   void ShowUnits();
   void ShowFigure();
+  void ShowPlan();
   void RowsEdited();
   void ShowNotes();
   void Recompute();
@@ -99,6 +109,9 @@ private:
   TPlantSheet FSheet;
   TPlantResult FResult;
   QString FPath; // the file Save writes, once known
+  QString FPlanPath, FReceptorLayer; // the site plan, once opened
+  TPlanSection FPlan;
+  QString FPlanProblem; // why the plan's section could not be made, or ""
   bool FModified = false;
   QThread *FWorker = nullptr;
   std::shared_ptr<std::atomic<bool>> FCancel;

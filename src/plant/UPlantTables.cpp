@@ -9,10 +9,12 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
 
+#include "UEnvelope.h"
 #include "UFigure.h"
 #include "UPlant.h"
 #include "URows.h"
@@ -75,7 +77,11 @@ void TfrmPlant::CreateTables() {
   units->setSizes({300, 80});
   auto *bottom = new QSplitter(Qt::Horizontal, this);
   bottom->addWidget(units);
-  bottom->addWidget(pbFigure);
+  pnEnvelope = new TEnvelopePane(this);
+  auto *figures = new QTabWidget(this);
+  figures->addTab(pbFigure, QStringLiteral("单元图"));
+  figures->addTab(pnEnvelope, QStringLiteral("包络线"));
+  bottom->addWidget(figures);
   bottom->setSizes({600, 400});
   auto *split = new QSplitter(Qt::Vertical, this);
   split->addWidget(sgRows);
@@ -177,6 +183,7 @@ void TfrmPlant::ShowResult(TPlantResult result) {
   sgRows->resizeColumnsToContents();
   ShowUnits();
   ShowNotes();
+  ShowPlan();
   std::size_t failed = 0;
   for (const TReportRow &row : FResult.Rows)
     failed += !row.Error.empty();
@@ -218,6 +225,34 @@ void TfrmPlant::ShowFigure() {
   const int row = sgUnits->currentRow();
   const bool shown = row >= 0 && row < int(FResult.Units.size());
   pbFigure->Show(shown ? &FResult.Units[std::size_t(row)] : nullptr, &FResult.Rows);
+}
+
+// The envelope of the units as computed on the plan opened, if any; why
+// not, when it cannot be drawn.
+void TfrmPlant::ShowPlan() {
+  FPlan = TPlanSection();
+  FPlanProblem.clear();
+  if (FPlanPath.isEmpty())
+    return;
+  if (Computing() || !FResult.Problem.empty()) {
+    pnEnvelope->Show(nullptr, QStringLiteral("尚无计算结果。"));
+    return;
+  }
+  const std::vector<TUnitDistance> distances = DistancesOf(FResult.Units);
+  std::vector<std::string> units;
+  for (const TUnitDistance &d : distances)
+    units.push_back(d.Unit);
+  const std::string path = FPlanPath.toStdString();
+  TPlan plan;
+  std::string problem;
+  if (!ReadPlanFile(path, units, FReceptorLayer.toStdString(), plan, problem) ||
+      !MakePlanSection(plan, distances, 0, FPlan, problem)) {
+    if (problem.rfind(path, 0) != 0)
+      problem = path + ": " + problem;
+    FPlanProblem = QStringLiteral("平面图无法使用：") + Text(problem);
+    FPlan = TPlanSection();
+  }
+  pnEnvelope->Show(FPlanProblem.isEmpty() ? &FPlan : nullptr, FPlanProblem);
 }
 
 void TfrmPlant::CopyTable(int table) {

@@ -4,8 +4,6 @@
 #include "planfigure.h"
 #include "plantreport.h"
 
-namespace {
-
 TTableRows ReceptorTable(const TEnvelope &envelope) {
   TTableRows table = {{"敏感目标", "最近生产单元", "至单元边界距离 (m)", "卫生防护距离 (m)",
                        "是否位于包络线内"}};
@@ -14,6 +12,8 @@ TTableRows ReceptorTable(const TEnvelope &envelope) {
                      r.Inside ? "是" : "否"});
   return table;
 }
+
+namespace {
 
 std::string FigureHtml(const TEnvelope &envelope, double northAngle) {
   const TDrawing drawing = EnvelopeDrawing(envelope, northAngle);

@@ -17,5 +17,8 @@ std::vector<TBlock> EnvelopeBlocks(const TEnvelope &envelope, double northAngle,
 // "units" (each "unit", "distance"), "receptors" (each "receptor", "unit",
 // "distance_to_boundary", "required", "inside"), "compliant".
 Json EnvelopeJson(const TEnvelope &envelope);
+// The receptor table, its header row first: 敏感目标, 最近生产单元,
+// 至单元边界距离 (m), 卫生防护距离 (m), 是否位于包络线内.
+TTableRows ReceptorTable(const TEnvelope &envelope);
 // The sentence that ends the section.
 std::string EnvelopeConclusion(const TEnvelope &envelope);

@@ -50,6 +50,13 @@ void PaintText(QPainter &p, const TDrawItem &item) {
 
 } // namespace
 
+void PaintDrawing(QPainter &p, const TDrawing &drawing) {
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  for (const TDrawItem &item : drawing.Items)
+    item.Kind == TDrawItem::Label ? PaintText(p, item) : PaintPath(p, item);
+}
+
 std::string DrawingPng(const TDrawing &drawing, int dpi) {
   const double scale = dpi / 96.0;
   QImage image(static_cast<int>(drawing.Width * scale + 0.5),
@@ -62,11 +69,8 @@ std::string DrawingPng(const TDrawing &drawing, int dpi) {
   image.setDotsPerMeterY(perMetre);
   {
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
     p.scale(scale, scale);
-    for (const TDrawItem &item : drawing.Items)
-      item.Kind == TDrawItem::Label ? PaintText(p, item) : PaintPath(p, item);
+    PaintDrawing(p, drawing);
   }
   QByteArray bytes;
   QBuffer buffer(&bytes);

@@ -8,6 +8,11 @@
 
 #include "planfigure.h"
 
+class QPainter;
+
+// The drawing onto `p`, in page units (px at 96 dpi) from its origin.
+void PaintDrawing(QPainter &p, const TDrawing &drawing);
+
 // The PNG's bytes at `dpi` (its pixels per inch recorded, so Word places
 // it at the drawing's size); "" when it could not be made.
 std::string DrawingPng(const TDrawing &drawing, int dpi);

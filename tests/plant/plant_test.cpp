@@ -4,11 +4,13 @@
 // kestrin-cli report writes it, the tables copied, the sheet saved and
 // opened again.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,6 +26,7 @@
 #include <QTest>
 
 #include "UColumns.h"
+#include "UEnvelope.h"
 #include "UPlant.h"
 #include "startup.h"
 #include "watchdog.h"
@@ -32,6 +35,7 @@ namespace {
 
 const QString Csv = QString::fromUtf8(PLANT_CSV);
 const QString Sheets = QString::fromUtf8(PLANT_SHEETS);
+const QString Plan = QString::fromUtf8(PLANT_PLAN);
 
 // The plant's rows as a spreadsheet copies them (its blank last row left out).
 const QString Header = QStringLiteral("单元\t污染物\t面积\t浓度限值\t风速\t类别\t源强\r\n");
@@ -217,27 +221,73 @@ private slots:
     }
   }
 
+  // With a site plan opened, the report is report --plan's.
   void ExportIsTheToolsReport_data() {
     QTest::addColumn<int>("format");
     QTest::addColumn<QString>("name");
-    QTest::newRow("html") << int(TReportFormat::Html) << QStringLiteral("html");
-    QTest::newRow("md") << int(TReportFormat::Markdown) << QStringLiteral("md");
-    QTest::newRow("json") << int(TReportFormat::Json) << QStringLiteral("json");
+    QTest::addColumn<bool>("plan");
+    QTest::newRow("html") << int(TReportFormat::Html) << QStringLiteral("html") << false;
+    QTest::newRow("md") << int(TReportFormat::Markdown) << QStringLiteral("md") << false;
+    QTest::newRow("json") << int(TReportFormat::Json) << QStringLiteral("json") << false;
+    QTest::newRow("html, plan") << int(TReportFormat::Html) << QStringLiteral("html") << true;
+    QTest::newRow("json, plan") << int(TReportFormat::Json) << QStringLiteral("json") << true;
   }
   void ExportIsTheToolsReport() {
     QFETCH(int, format);
     QFETCH(QString, name);
+    QFETCH(bool, plan);
     TfrmPlant window;
     window.OpenFile(Csv);
     Await(window);
+    QStringList args = {QStringLiteral("report"), QStringLiteral("--unit"), QStringLiteral("单元"),
+                        QStringLiteral("--pollutant"), QStringLiteral("污染物"),
+                        QStringLiteral("--format"), name, Csv};
+    if (plan) {
+      window.OpenPlan(Plan, QStringLiteral("敏感目标"));
+      args << QStringLiteral("--plan") << Plan;
+    }
     const QString path = FDir.filePath(QStringLiteral("report.") + name);
     QVERIFY(window.ExportTo(path, TReportFormat(format)));
-    const QByteArray expected =
-        Cli({QStringLiteral("report"), QStringLiteral("--unit"), QStringLiteral("单元"),
-             QStringLiteral("--pollutant"), QStringLiteral("污染物"), QStringLiteral("--format"),
-             name, Csv});
+    const QByteArray expected = Cli(args);
     QVERIFY(expected.size() > 1000);
+    QCOMPARE(expected.contains("李家村"), plan);
     QCOMPARE(Read(path), expected);
+  }
+
+  // The envelope pane: the receptor table and the sentence the report
+  // writes; an undetermined unit leaves the envelope undrawn, said so; a
+  // unit the plan lacks is an error.
+  void PlanShowsTheEnvelope_data() {
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<int>("receptors");
+    QTest::addColumn<QString>("conclusion");
+    QTest::newRow("drawn") << Rows << 3
+                           << QStringLiteral("敏感目标王庄小学、张家位于卫生防护距离包络线以内，不满足卫生防护距离的要求。");
+    QTest::newRow("undetermined unit")
+        << QString(Rows).replace(QStringLiteral("1200\t0.2"), QStringLiteral("abc\t0.2")) << 0
+        << QStringLiteral("生产单元“一车间”的卫生防护距离未确定，包络线未绘出。");
+    QTest::newRow("unit without outline")
+        << Rows + QStringLiteral("四车间\t甲苯\t500\t0.2\t2.3\tII\t0.5\r\n") << 0
+        << QStringLiteral("平面图无法使用：");
+  }
+  void PlanShowsTheEnvelope() {
+    QFETCH(QString, rows);
+    QFETCH(int, receptors);
+    QFETCH(QString, conclusion);
+    TfrmPlant window;
+    Paste(window, Header + rows);
+    const bool fails = conclusion.endsWith(u'：');
+    if (fails)
+      FWatchdog.Expect([](QWidget *box) { QTest::keyClick(box, Qt::Key_Escape); });
+    window.OpenPlan(Plan, QStringLiteral("敏感目标"));
+    QVERIFY(window.pnEnvelope->lbConclusion->text().startsWith(conclusion));
+    QCOMPARE(window.pnEnvelope->sgReceptors->rowCount(), receptors);
+    QCOMPARE(window.pnEnvelope->pbMap->isHidden(), receptors == 0);
+    if (fails) {
+      QVERIFY(window.pnEnvelope->lbConclusion->text().contains(QStringLiteral("四车间")));
+      FWatchdog.Expect([](QWidget *box) { QTest::keyClick(box, Qt::Key_Escape); });
+      QVERIFY(!window.ExportTo(FDir.filePath(QStringLiteral("plan.html")), TReportFormat::Html));
+    }
   }
 
   void CopyPutsHtmlAndText() {
@@ -304,6 +354,38 @@ private slots:
     EditRow(window, 0, 6, QStringLiteral("0.5"));
     Await(window);
     QCOMPARE(window.Result().Rows.size(), std::size_t(4500));
+  }
+
+  // What screen readers are given (on Linux through AT-SPI, which serves
+  // this tree): each table by its name, and its cells' texts.
+  void TablesAreAccessible_data() {
+    QTest::addColumn<int>("table");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("rows, a sheet cell") << 1 << QStringLiteral("表 1 各污染物") << 3 << 1 << QStringLiteral("硫化氢");
+    QTest::newRow("rows, a result") << 1 << QStringLiteral("表 1 各污染物") << 0 << 7 << QStringLiteral("30.01");
+    QTest::newRow("units") << 2 << QStringLiteral("表 2 各生产单元") << 2 << 4 << QStringLiteral("400（提高一级）");
+  }
+  void TablesAreAccessible() {
+    QFETCH(int, table);
+    QFETCH(QString, name);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    TfrmPlant window;
+    window.OpenFile(Csv);
+    Await(window);
+    window.show();
+    QWidget *view = table == 1 ? static_cast<QWidget *>(window.sgRows) : window.sgUnits;
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(face && face->tableInterface());
+    QCOMPARE(face->role(), QAccessible::Table);
+    QCOMPARE(face->text(QAccessible::Name), name);
+    QAccessibleInterface *cell = face->tableInterface()->cellAt(row, column);
+    QVERIFY(cell);
+    QCOMPARE(cell->text(QAccessible::Name), text);
   }
 
   // Closing with unsaved edits asks; 取消 keeps the window open.
