@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -42,9 +43,14 @@ TEnvelopePane::TEnvelopePane(QWidget *parent) : QWidget(parent) {
   lbConclusion = new QLabel(this);
   lbConclusion->setWordWrap(true);
   lbConclusion->setAccessibleName(QStringLiteral("结论"));
+  auto *split = new QSplitter(Qt::Vertical, this);
+  split->addWidget(pbMap);
+  split->addWidget(sgReceptors);
+  split->setStretchFactor(0, 3);
+  split->setStretchFactor(1, 2);
   auto *layout = new QVBoxLayout(this);
-  layout->addWidget(pbMap, 3);
-  layout->addWidget(sgReceptors, 1);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(split, 1);
   layout->addWidget(lbConclusion);
   Show(nullptr, QStringLiteral("未打开平面图：在“文件”菜单中打开平面图（DXF 或 GeoJSON）。"));
 }

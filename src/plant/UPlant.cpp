@@ -19,10 +19,13 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 
 #include "UColumns.h"
+#include "UEnvelope.h"
+#include "UFigure.h"
 #include "URows.h"
 #include "formats.h"
 #include "platform.h"
@@ -54,6 +57,10 @@ TfrmPlant::TfrmPlant(QWidget *parent) : QMainWindow(parent) {
 
 TfrmPlant::~TfrmPlant() {
   CancelComputation();
+  // The child widgets go after the sheet and the result they show: they
+  // must not reach them meanwhile (a view hidden asks its model for headers).
+  delete FRowsModel;
+  pbFigure->Show(nullptr, nullptr);
 }
 
 std::function<void()> TfrmPlant::Guard(void (TfrmPlant::*handler)()) {
@@ -241,6 +248,7 @@ void TfrmPlant::OpenPlan(const QString &path, const QString &receptorLayer) {
   Guarded([&] {
     FPlanPath = path;
     FReceptorLayer = receptorLayer;
+    tbFigures->setCurrentWidget(pnEnvelope);
     ShowPlan();
     if (!FPlanProblem.isEmpty())
       Fail(FPlanProblem);

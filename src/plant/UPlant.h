@@ -18,6 +18,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QPlainTextEdit;
+class QTabWidget;
 class QTableView;
 class QTableWidget;
 class QThread;
@@ -61,6 +62,7 @@ public:
   QPlainTextEdit *edNotes = nullptr; // the notes on the sheet, as the report writes them
   TUnitFigure *pbFigure = nullptr;
   TEnvelopePane *pnEnvelope = nullptr;
+  QTabWidget *tbFigures = nullptr; // the unit's figure, the envelope
   QProgressBar *pbProgress = nullptr;
   QPushButton *btCancel = nullptr;
   QLabel *lbStatus = nullptr;

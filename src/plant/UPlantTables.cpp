@@ -78,10 +78,10 @@ void TfrmPlant::CreateTables() {
   auto *bottom = new QSplitter(Qt::Horizontal, this);
   bottom->addWidget(units);
   pnEnvelope = new TEnvelopePane(this);
-  auto *figures = new QTabWidget(this);
-  figures->addTab(pbFigure, QStringLiteral("单元图"));
-  figures->addTab(pnEnvelope, QStringLiteral("包络线"));
-  bottom->addWidget(figures);
+  tbFigures = new QTabWidget(this);
+  tbFigures->addTab(pbFigure, QStringLiteral("单元图"));
+  tbFigures->addTab(pnEnvelope, QStringLiteral("包络线"));
+  bottom->addWidget(tbFigures);
   bottom->setSizes({600, 400});
   auto *split = new QSplitter(Qt::Vertical, this);
   split->addWidget(sgRows);
