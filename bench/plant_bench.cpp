@@ -31,8 +31,9 @@ QString WriteSheet(const QTemporaryDir &dir) {
   const std::vector<EverydayCase> cases = EverydayCases(SheetRows, 11);
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const EverydayCase &c = cases[i];
-    std::fprintf(out, "单元%zu,污染物%zu,distance,%s,%s,%s,%s,%s\n", i / RowsPerUnit, i % RowsPerUnit,
-                 c.Area.c_str(), c.Cm.c_str(), c.Wind.c_str(), SourceClassName(c.SourceClass), c.Qe.c_str());
+    std::fprintf(out, "单元%zu,污染物%zu,distance,%s,%s,%s,%s,%s\n", i / RowsPerUnit,
+                 i % RowsPerUnit, c.Area.c_str(), c.Cm.c_str(), c.Wind.c_str(),
+                 SourceClassName(c.SourceClass), c.Qe.c_str());
   }
   std::fclose(out);
   return path;

@@ -72,7 +72,7 @@ void TEnvelopePane::Show(const TPlanSection *section, const QString &message) {
         sgReceptors->setItem(int(r) - 1, int(c), new QTableWidgetItem(text));
     }
   sgReceptors->setVisible(table.size() > 1);
-  lbConclusion->setText(!section          ? message
-                        : drawn           ? QString::fromStdString(EnvelopeConclusion(section->Envelope))
-                                          : QString::fromStdString(section->Undetermined));
+  lbConclusion->setText(!section ? message
+                        : drawn  ? QString::fromStdString(EnvelopeConclusion(section->Envelope))
+                                 : QString::fromStdString(section->Undetermined));
 }

@@ -98,8 +98,9 @@ QVariant TRowsModel::ResultData(const TReportRow *result, int column, int role) 
   if (!result || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
     return {};
   if (role == Qt::ToolTipRole)
-    return column == 0 && result->Error.empty() ? QVariant(Text(ValueToText(result->Calc.Distance())))
-                                                : QVariant();
+    return column == 0 && result->Error.empty()
+               ? QVariant(Text(ValueToText(result->Calc.Distance())))
+               : QVariant();
   if (!result->Error.empty())
     return column == ResultCount - 1 ? Text(result->Error) : QString();
   const TKestrin &k = result->Calc;
@@ -135,7 +136,8 @@ QVariant TRowsModel::headerData(int section, Qt::Orientation orientation, int ro
                : QVariant();
   const bool aside = FSheet.Role(std::size_t(section)) == TColumnRole::Other;
   if (role == Qt::DisplayRole)
-    return Text(FSheet.Names[std::size_t(section)]) + (aside ? QStringLiteral("（不计入）") : QString());
+    return Text(FSheet.Names[std::size_t(section)]) +
+           (aside ? QStringLiteral("（不计入）") : QString());
   if (role == Qt::ToolTipRole && aside)
     return QStringLiteral("此列不参与计算；双击表头可指定它是哪一列");
   return {};
@@ -144,7 +146,7 @@ QVariant TRowsModel::headerData(int section, Qt::Orientation orientation, int ro
 Qt::ItemFlags TRowsModel::flags(const QModelIndex &index) const {
   const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
   return index.isValid() && index.column() < int(FSheet.Names.size()) ? flags | Qt::ItemIsEditable
-                                                                       : flags;
+                                                                      : flags;
 }
 
 bool TRowsModel::setData(const QModelIndex &index, const QVariant &value, int role) {

@@ -12,8 +12,8 @@
 #include "plantsheet.h"
 
 // The result columns after the sheet's own.
-inline const char *const ResultHeaders[] = {"L (m)", "级差值 (m)", "A", "B", "C", "D", "迭代次数",
-                                            "说明"};
+inline const char *const ResultHeaders[] = {"L (m)", "级差值 (m)", "A",        "B",
+                                            "C",     "D",          "迭代次数", "说明"};
 constexpr int ResultCount = int(std::size(ResultHeaders));
 // The tooltip of a unit cell left empty that took the unit above.
 inline const char *const FilledUnitTip = "沿用上一行";

@@ -1,7 +1,8 @@
 #include "reportsheet.h"
 
 TReportSheet::TReportSheet(std::FILE *in, const TReportOptions &options)
-    : FOptions(options), FSheetOptions(ReportSheetOptions(options)), FInput(in, FSheetOptions, {}) {}
+    : FOptions(options), FSheetOptions(ReportSheetOptions(options)), FInput(in, FSheetOptions, {}) {
+}
 
 TReportSheet::TReportSheet(TSheetRecords records, const TReportOptions &options)
     : FOptions(options), FSheetOptions(ReportSheetOptions(options)),
