@@ -13,6 +13,8 @@ public:
   TReportSheet(std::FILE *in, const TReportOptions &options);
   // Records already in UTF-8, the header first.
   TReportSheet(TSheetRecords records, const TReportOptions &options);
+  TReportSheet(const TReportSheet &) = delete; // its input keeps a reference into it
+  TReportSheet &operator=(const TReportSheet &) = delete;
 
   // Reads the header; false with Input().Problem() when it cannot be used.
   bool Open();
