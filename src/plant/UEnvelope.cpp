@@ -21,15 +21,19 @@ void TEnvelopeMap::Show(const TDrawing &drawing) {
   update();
 }
 
+// The figure painted at the widget's size (in its device's pixels), so that
+// its labels are drawn as they are in the PNG, not scaled after.
 void TEnvelopeMap::paintEvent(QPaintEvent *) {
   QPainter p(this);
   p.fillRect(rect(), Qt::white);
   if (FDrawing.Items.empty() || FDrawing.Width <= 0 || FDrawing.Height <= 0)
     return;
+  const double ratio = devicePixelRatioF();
   const double scale = std::min(width() / FDrawing.Width, height() / FDrawing.Height);
-  p.translate((width() - FDrawing.Width * scale) / 2, (height() - FDrawing.Height * scale) / 2);
-  p.scale(scale, scale);
-  PaintDrawing(p, FDrawing);
+  QImage image = DrawingImage(FDrawing, std::max(1, int(96 * scale * ratio)));
+  image.setDevicePixelRatio(ratio);
+  const QSizeF size = image.deviceIndependentSize();
+  p.drawImage(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), image);
 }
 
 TEnvelopePane::TEnvelopePane(QWidget *parent) : QWidget(parent) {
@@ -48,6 +52,7 @@ TEnvelopePane::TEnvelopePane(QWidget *parent) : QWidget(parent) {
   split->addWidget(sgReceptors);
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 2);
+  split->setSizes({300, 200});
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(split, 1);

@@ -50,28 +50,31 @@ void PaintText(QPainter &p, const TDrawItem &item) {
 
 } // namespace
 
-void PaintDrawing(QPainter &p, const TDrawing &drawing) {
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setRenderHint(QPainter::TextAntialiasing);
-  for (const TDrawItem &item : drawing.Items)
-    item.Kind == TDrawItem::Label ? PaintText(p, item) : PaintPath(p, item);
-}
-
-std::string DrawingPng(const TDrawing &drawing, int dpi) {
+QImage DrawingImage(const TDrawing &drawing, int dpi) {
   const double scale = dpi / 96.0;
   QImage image(static_cast<int>(drawing.Width * scale + 0.5),
                static_cast<int>(drawing.Height * scale + 0.5), QImage::Format_RGB32);
   if (image.isNull())
-    return {};
+    return image;
   image.fill(Qt::white);
   const int perMetre = static_cast<int>(dpi / 0.0254 + 0.5);
   image.setDotsPerMeterX(perMetre);
   image.setDotsPerMeterY(perMetre);
   {
     QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
     p.scale(scale, scale);
-    PaintDrawing(p, drawing);
+    for (const TDrawItem &item : drawing.Items)
+      item.Kind == TDrawItem::Label ? PaintText(p, item) : PaintPath(p, item);
   }
+  return image;
+}
+
+std::string DrawingPng(const TDrawing &drawing, int dpi) {
+  const QImage image = DrawingImage(drawing, dpi);
+  if (image.isNull())
+    return {};
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
