@@ -188,19 +188,23 @@ int AddPlanSection(const std::vector<TUnitConclusion> &units, const TEnvelopeOpt
   const auto undetermined = std::find_if(distances.begin(), distances.end(),
                                          [](const TUnitDistance &d) { return !d.Determined; });
   if (undetermined != distances.end()) {
-    report.SetPlanSection(
-        {{TBlock::Heading, heading, {}, {}},
-         {TBlock::Paragraph,
-          "生产单元“" + undetermined->Unit + "”的卫生防护距离未确定，包络线未绘出。",
-          {},
-          {}}},
-        nullptr);
+    const std::vector<TBlock> blocks = {
+        {TBlock::Heading, heading, {}, {}},
+        {TBlock::Paragraph,
+         "生产单元“" + undetermined->Unit + "”的卫生防护距离未确定，包络线未绘出。",
+         {},
+         {}}};
+    report.SetPlanSection([blocks](const TCaptionNumbers &) { return blocks; }, nullptr);
     return ExitOk;
   }
   if (!MakeEnvelope(plan, distances, envelope, problem))
     return Fail(err, options.Plan + ": " + problem);
-  report.SetPlanSection(EnvelopeBlocks(envelope, options.NorthAngle, heading),
-                        EnvelopeJson(envelope));
+  const double northAngle = options.NorthAngle;
+  report.SetPlanSection(
+      [envelope, northAngle, heading](const TCaptionNumbers &numbers) {
+        return EnvelopeBlocks(envelope, northAngle, heading, numbers);
+      },
+      EnvelopeJson(envelope));
   compliant = envelope.Compliant;
   return ExitOk;
 }
