@@ -129,17 +129,18 @@ std::tm CalendarTime(std::time_t t, bool utc) {
   return parts;
 }
 
-bool Gb18030ToUtf8(std::string_view text, std::string &out) {
-  // Opened once: loading the converter costs far more than converting a field.
-  static const iconv_t converter = iconv_open("UTF-8", "GB18030");
+namespace {
+
+// Converts into twice the input's size, which both callers' encodings never
+// exceed: a GB18030 character of 1, 2 or 4 bytes is at most 3, 3 or 4 UTF-8
+// bytes, and a GBK character is never longer than its UTF-8.
+bool Convert(iconv_t converter, std::string_view text, std::string &out) {
   out.clear();
-  // The C library always has this converter: what keeps it from loading is
+  // The C library always has these converters: what keeps one from loading is
   // memory, not the text.
   if (converter == reinterpret_cast<iconv_t>(-1))
     throw std::bad_alloc();
   iconv(converter, nullptr, nullptr, nullptr, nullptr); // a fresh shift state
-  // A GB18030 character of n bytes (1, 2 or 4) is at most 4 UTF-8 bytes, and
-  // those of 1 or 2 bytes at most 3: twice the input always suffices.
   out.resize(text.size() * 2);
   char *in = const_cast<char *>(text.data());
   std::size_t inLeft = text.size();
@@ -151,21 +152,17 @@ bool Gb18030ToUtf8(std::string_view text, std::string &out) {
   return true;
 }
 
+} // namespace
+
+bool Gb18030ToUtf8(std::string_view text, std::string &out) {
+  // Opened once: loading the converter costs far more than converting a field.
+  static const iconv_t converter = iconv_open("UTF-8", "GB18030");
+  return Convert(converter, text, out);
+}
+
 bool Utf8ToGbk(std::string_view text, std::string &out) {
   static const iconv_t converter = iconv_open("GBK", "UTF-8");
-  out.clear();
-  if (converter == reinterpret_cast<iconv_t>(-1))
-    throw std::bad_alloc(); // as above
-  iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  out.resize(text.size() * 2); // a GBK character is never longer than its UTF-8
-  char *in = const_cast<char *>(text.data());
-  std::size_t inLeft = text.size();
-  char *to = out.data();
-  std::size_t toLeft = out.size();
-  if (iconv(converter, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1))
-    return false;
-  out.resize(out.size() - toLeft);
-  return true;
+  return Convert(converter, text, out);
 }
 
 const char *PaintingPlatform() {

@@ -209,19 +209,33 @@ std::tm CalendarTime(std::time_t t, bool utc) {
   return parts;
 }
 
-bool Gb18030ToUtf8(std::string_view text, std::string &out) {
-  const UINT codePage = HasGb18030() ? 54936 : 936;
-  out.clear();
-  if (text.empty())
-    return true;
+namespace {
+
+// Non-empty text in a code page as UTF-16; false when it is not valid there
+// or too long for the API's int lengths.
+bool ToWide(UINT codePage, std::string_view text, std::wstring &wide) {
   if (text.size() > 0x7FFFFFFF / 2)
     return false;
   const int n = static_cast<int>(text.size());
-  std::wstring wide(text.size(), L'\0');
-  const int wideLength =
+  wide.assign(text.size(), L'\0');
+  const int length =
       MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), n, wide.data(), n);
-  if (wideLength <= 0)
+  if (length <= 0)
     return false;
+  wide.resize(static_cast<std::size_t>(length));
+  return true;
+}
+
+} // namespace
+
+bool Gb18030ToUtf8(std::string_view text, std::string &out) {
+  out.clear();
+  if (text.empty())
+    return true;
+  std::wstring wide;
+  if (!ToWide(HasGb18030() ? 54936 : 936, text, wide))
+    return false;
+  const int wideLength = static_cast<int>(wide.size());
   const int length =
       WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
   if (length <= 0)
@@ -235,14 +249,10 @@ bool Utf8ToGbk(std::string_view text, std::string &out) {
   out.clear();
   if (text.empty())
     return true;
-  if (text.size() > 0x7FFFFFFF / 2)
+  std::wstring wide;
+  if (!ToWide(CP_UTF8, text, wide))
     return false;
-  const int n = static_cast<int>(text.size());
-  std::wstring wide(text.size(), L'\0');
-  const int wideLength =
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), n, wide.data(), n);
-  if (wideLength <= 0)
-    return false;
+  const int wideLength = static_cast<int>(wide.size());
   BOOL lossy = FALSE;
   out.resize(static_cast<std::size_t>(wideLength) * 2);
   const int length = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength,

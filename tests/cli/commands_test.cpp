@@ -4,6 +4,7 @@
 // that reads back in its format.
 #include "commands.h"
 #include "report.h"
+#include "scratch.h"
 
 #include <cstdio>
 #include <regex>
@@ -14,6 +15,9 @@
 #include <nlohmann/json.hpp>
 
 namespace {
+
+using kestrin::test::Contents;
+using kestrin::test::Scratch;
 
 struct ExtremeCase {
   std::string Name;
@@ -42,23 +46,6 @@ std::vector<ExtremeCase> ExtremeCases() {
                                  std::string(ResultFields[input].Name) + "_" + value.Name,
                              direction, static_cast<TOutputFormat>(format), input, value.Text});
   return cases;
-}
-
-// A scratch file named after the test: tmpfile() can collide between tests
-// run in parallel under Wine, whose names count up from one in each process.
-std::FILE *Scratch(const std::string &name) {
-  return std::fopen((name + ".scratch").c_str(), "w+b");
-}
-
-// What a scratch file holds; closes and removes it.
-std::string Contents(std::FILE *f, const std::string &name) {
-  std::string text;
-  std::rewind(f);
-  for (int c; (c = std::fgetc(f)) != EOF;)
-    text += static_cast<char>(c);
-  std::fclose(f);
-  std::remove((name + ".scratch").c_str());
-  return text;
 }
 
 class ExtremeTest : public testing::TestWithParam<ExtremeCase> {

@@ -3,6 +3,7 @@
 // undetermined. Also the next grade.
 #include "batch.h"
 #include "report.h"
+#include "scratch.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,9 @@
 #include <nlohmann/json.hpp>
 
 namespace {
+
+using kestrin::test::Contents;
+using kestrin::test::Scratch;
 
 struct RollUpCase {
   const char *Name;
@@ -347,22 +351,6 @@ protected:
   }
 };
 
-// A scratch file named after the test: tmpfile() can collide between tests
-// run in parallel under Wine.
-std::FILE *Scratch(const std::string &name) {
-  return std::fopen((name + ".scratch").c_str(), "w+b");
-}
-
-std::string Contents(std::FILE *f, const std::string &name) {
-  std::string text;
-  std::rewind(f);
-  for (int c; (c = std::fgetc(f)) != EOF;)
-    text += static_cast<char>(c);
-  std::fclose(f);
-  std::remove((name + ".scratch").c_str());
-  return text;
-}
-
 TEST_P(SheetTest, Report) {
   const SheetCase &c = GetParam();
   const std::string name = std::string("Sheet_") + c.Name;
@@ -389,8 +377,9 @@ TEST_P(SheetTest, Report) {
   else
     Contents(out, name + "_out");
   EXPECT_EQ(Contents(err, name + "_err"), c.Error);
-  if (c.Document.empty())
+  if (c.Document.empty()) {
     EXPECT_EQ(document, "");
+  }
   for (const std::string &part : c.Document)
     EXPECT_NE(document.find(part), std::string::npos) << part << "\n" << document;
 }
