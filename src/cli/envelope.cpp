@@ -144,7 +144,7 @@ int AddPlanSection(const std::vector<TUnitConclusion> &units, const TEnvelopeOpt
   TPlanSection section;
   if (!MakePlanSection(plan, distances, options.NorthAngle, section, problem))
     return Fail(err, options.Plan + ": " + problem);
-  report.SetPlanSection(section.Blocks, section.PlanJson);
+  report.SetPlanSection(section.Section, section.PlanJson);
   if (section.Drawn)
     compliant = section.Envelope.Compliant;
   return ExitOk;

@@ -192,7 +192,7 @@ bool TfrmPlant::ExportTo(const QString &path, TReportFormat format) {
     TReportOptions options = FResult.Options;
     options.Format = format;
     if (!FPlanPath.isEmpty()) {
-      options.PlanBlocks = FPlan.Blocks;
+      options.PlanSection = FPlan.Section;
       options.PlanJson = FPlan.PlanJson;
     }
     options.Date = RecordDateNow();

@@ -9,11 +9,13 @@
 #include "document.h"
 #include "geometry.h"
 #include "json.h"
+#include "plantreport.h"
 
 // The heading, the figure (HTML only), the receptor table and the
-// concluding sentence.
+// concluding sentence; the figure and the table numbered as `numbers`
+// say, unnumbered when they are empty.
 std::vector<TBlock> EnvelopeBlocks(const TEnvelope &envelope, double northAngle,
-                                   const std::string &heading);
+                                   const std::string &heading, const TCaptionNumbers &numbers = {});
 // "units" (each "unit", "distance"), "receptors" (each "receptor", "unit",
 // "distance_to_boundary", "required", "inside"), "compliant".
 Json EnvelopeJson(const TEnvelope &envelope);

@@ -33,19 +33,26 @@ void PaintPath(QPainter &p, const TDrawItem &item) {
   p.drawPath(path);
 }
 
-void PaintText(QPainter &p, const TDrawItem &item) {
+// In the image's own pixels, not through the painter's scale: Linux's
+// FreeType engine loses the bold it makes up for a font with no bold face
+// (the Chinese ones) in text drawn scaled, which Windows keeps.
+void PaintText(QPainter &p, const TDrawItem &item, int dpi) {
   QStringList families;
   for (const char *const *font = FigureFonts; *font; ++font)
     families << QString::fromUtf8(*font);
   QFont font;
   font.setFamilies(families);
-  font.setPixelSize(item.Size);
+  font.setPointSizeF(item.Size * 72.0 / 96.0); // item.Size pixels at 96 dpi
   font.setBold(item.Bold);
+  p.save();
+  p.resetTransform();
   p.setFont(font);
   p.setPen(Qt::black);
   const QString text = QString::fromStdString(item.Text);
   const double width = QFontMetricsF(font, p.device()).horizontalAdvance(text);
-  p.drawText(QPointF(item.At.X - (item.Anchor + 1) * width / 2, item.At.Y), text);
+  const double scale = dpi / 96.0;
+  p.drawText(QPointF(item.At.X * scale - (item.Anchor + 1) * width / 2, item.At.Y * scale), text);
+  p.restore();
 }
 
 } // namespace
@@ -66,7 +73,7 @@ QImage DrawingImage(const TDrawing &drawing, int dpi) {
     p.setRenderHint(QPainter::TextAntialiasing);
     p.scale(scale, scale);
     for (const TDrawItem &item : drawing.Items)
-      item.Kind == TDrawItem::Label ? PaintText(p, item) : PaintPath(p, item);
+      item.Kind == TDrawItem::Label ? PaintText(p, item, dpi) : PaintPath(p, item);
   }
   return image;
 }

@@ -50,6 +50,7 @@ struct TNumbering {
   std::string Prefix;
   int Tables = 0, Figures = 0;
   std::string NextTable() { return "表 " + Prefix + std::to_string(++Tables); }
+  std::string NextFigure() { return "图 " + Prefix + std::to_string(++Figures); }
 };
 
 // The document as it is written: blocks and tables in Markdown or HTML,
@@ -396,9 +397,10 @@ void Document(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &
     Figures(w, numbers, store, units);
   w.Block({TBlock::Heading, "四、结论", {}, {}});
   Conclusions(w, store, units);
-  for (const TBlock &block : options.PlanBlocks)
-    w.Block(block);
-  Notes(w, store, units, options, options.PlanBlocks.empty() ? "五、说明" : "六、说明");
+  if (options.PlanSection)
+    for (const TBlock &block : options.PlanSection({numbers.NextFigure(), numbers.NextTable()}))
+      w.Block(block);
+  Notes(w, store, units, options, options.PlanSection ? "六、说明" : "五、说明");
 }
 
 // A row as the batch tool's JSON writes its case, and where the row stands.

@@ -32,6 +32,14 @@ struct TReportRow {
 
 enum class TReportFormat { Html, Markdown, Json };
 
+// The numbers a section written after the report's own tables and figures
+// gives its figure and its table: "图 4", "表 5" (after the caption prefix).
+struct TCaptionNumbers {
+  std::string Figure, Table;
+};
+// Such a section's blocks, made once its numbers are known.
+using TNumberedSection = std::function<std::vector<TBlock>(const TCaptionNumbers &)>;
+
 struct TReportOptions {
   std::string Unit, Pollutant;   // the label columns; Pollutant may be empty
   std::vector<std::string> Keep; // other columns the file may hold, not reported
@@ -48,7 +56,7 @@ struct TReportOptions {
   TRecordDate Date;
   // The envelope on the site plan (report --plan): its section, before the
   // notes, and its JSON ("envelope"); none without a plan.
-  std::vector<TBlock> PlanBlocks;
+  TNumberedSection PlanSection;
   Json PlanJson;
 };
 
@@ -81,8 +89,8 @@ public:
   bool ScratchFailed() const;
   // The envelope on the site plan: a section after the conclusions, and
   // "envelope" in the JSON (none when `json` is null).
-  void SetPlanSection(std::vector<TBlock> blocks, Json json) {
-    FOptions.PlanBlocks = std::move(blocks);
+  void SetPlanSection(TNumberedSection section, Json json) {
+    FOptions.PlanSection = std::move(section);
     FOptions.PlanJson = std::move(json);
   }
 

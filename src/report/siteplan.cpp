@@ -66,14 +66,18 @@ bool MakePlanSection(const TPlan &plan, const std::vector<TUnitDistance> &distan
   if (undetermined != distances.end()) {
     section.Undetermined =
         "生产单元“" + undetermined->Unit + "”的卫生防护距离未确定，包络线未绘出。";
-    section.Blocks = {{TBlock::Heading, heading, {}, {}},
-                      {TBlock::Paragraph, section.Undetermined, {}, {}}};
+    const std::vector<TBlock> blocks = {{TBlock::Heading, heading, {}, {}},
+                                        {TBlock::Paragraph, section.Undetermined, {}, {}}};
+    section.Section = [blocks](const TCaptionNumbers &) { return blocks; };
     section.PlanJson = nullptr;
     return true;
   }
   if (!MakeEnvelope(plan, distances, section.Envelope, problem))
     return false;
-  section.Blocks = EnvelopeBlocks(section.Envelope, northAngle, heading);
+  section.Section = [envelope = section.Envelope, northAngle,
+                     heading](const TCaptionNumbers &numbers) {
+    return EnvelopeBlocks(envelope, northAngle, heading, numbers);
+  };
   section.PlanJson = EnvelopeJson(section.Envelope);
   section.Drawn = true;
   return true;

@@ -23,7 +23,7 @@ std::vector<TUnitDistance> DistancesOf(const std::vector<TUnitConclusion> &units
 // the conclusion, and its JSON; when a unit's distance is undetermined, a
 // paragraph saying so instead (Drawn false, PlanJson null).
 struct TPlanSection {
-  std::vector<TBlock> Blocks;
+  TNumberedSection Section;
   Json PlanJson;
   bool Drawn = false;
   std::string Undetermined; // the sentence, when not drawn
