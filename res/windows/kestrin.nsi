@@ -1,5 +1,5 @@
 ; The Windows installer: the programs under Program Files, a Start-menu
-; folder (the calculator, the plant program when built, the README, a console
+; folder (the calculator, the plant program, the README, a console
 ; for kestrin-cli), an optional desktop shortcut, an optional entry in the
 ; user's PATH and an uninstaller that Windows lists under Programs and Features.
 ; Built by `make package-windows`:
@@ -145,18 +145,14 @@ Section "${PRODUCT}（必需）" SecProgram
   SetOutPath "$INSTDIR"
   File "${STAGE}\kestrin.exe"
   File "${STAGE}\kestrin-cli.exe"
-!if /FileExists "${STAGE}\kestrin-plant.exe"
   File "${STAGE}\kestrin-plant.exe"
-!endif
   File "${STAGE}\README.txt"
   File "${STAGE}\LICENSE.txt"
   File "${STAGE}\THIRD-PARTY-NOTICES.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateDirectory "${MENU}"
   CreateShortcut "${MENU}\${PRODUCT}.lnk" "$INSTDIR\kestrin.exe"
-!if /FileExists "${STAGE}\kestrin-plant.exe"
   CreateShortcut "${MENU}\${PLANT}.lnk" "$INSTDIR\kestrin-plant.exe"
-!endif
   CreateShortcut "${MENU}\使用说明 README.lnk" "$INSTDIR\README.txt"
   ; A console in the install folder with kestrin-cli on its PATH (the
   ; working folder of a shortcut is the current output path).

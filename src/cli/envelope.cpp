@@ -10,56 +10,17 @@
 #include "planpaint.h"
 #include "platform.h"
 #include "report.h"
+#include "reportsheet.h"
+#include "siteplan.h"
 
 namespace {
 
-// A whole file's bytes; false with a message naming it when it cannot be read.
-bool ReadWhole(const std::string &path, std::string &bytes, std::string &problem) {
-  std::FILE *in = OpenForReading(path);
-  if (!in) {
-    problem = path + ": cannot open";
-    return false;
-  }
-  char buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-    bytes.append(buffer, n);
-  const bool failed = std::ferror(in) != 0;
-  std::fclose(in);
-  if (failed)
-    problem = path + ": cannot read";
-  return !failed;
-}
-
-bool EndsWith(std::string text, const std::string &end) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 bool ReadPlan(const TEnvelopeOptions &options, const std::vector<TUnitDistance> &distances,
               TPlan &plan, std::string &problem) {
-  std::string bytes;
-  if (!ReadWhole(options.Plan, bytes, problem))
-    return false;
-  const std::size_t first = bytes.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
-  const bool geoJson = EndsWith(options.Plan, ".geojson") || EndsWith(options.Plan, ".json") ||
-                       (first != std::string::npos && bytes[first] == '{');
   std::vector<std::string> units;
   for (const TUnitDistance &d : distances)
     units.push_back(d.Unit);
-  const bool read = geoJson ? ReadGeoJsonPlan(bytes, plan, problem)
-                            : ReadDxfPlan(bytes, units, options.ReceptorLayer, plan, problem);
-  if (!read)
-    problem = options.Plan + ": " + problem;
-  return read;
-}
-
-std::vector<TUnitDistance> DistancesOf(const std::vector<TUnitConclusion> &units) {
-  std::vector<TUnitDistance> distances;
-  for (const TUnitConclusion &unit : units)
-    distances.push_back({TrimmedName(unit.Unit), unit.Determined, unit.Distance});
-  return distances;
+  return ReadPlanFile(options.Plan, units, options.ReceptorLayer, plan, problem);
 }
 
 // --distance NAME=METRES, replacing the sheet's distance of that unit.
@@ -95,19 +56,16 @@ int SheetUnits(const TEnvelopeOptions &options, std::FILE *err,
     std::perror(("kestrin-cli: " + options.Sheet).c_str());
     return ExitUsage;
   }
-  const TSheetOptions sheet = ReportSheetOptions(options.Report); // the input keeps a reference
-  TBatchInput input(in, sheet, {});
+  TReportSheet sheet(in, options.Report);
   std::vector<TReportRow> rows;
-  TBatchRow row;
-  TFillDown unitCells; // a unit's merged cells
-  if (input.Open())
-    while (input.Next(row))
-      rows.push_back(ReportRowOf(row, options.Report, unitCells));
+  if (sheet.Open())
+    for (TReportRow row; sheet.Next(row);)
+      rows.push_back(row);
   if (in != stdin)
     std::fclose(in);
-  if (!input.Problem().empty())
-    return Fail(err, input.Problem());
-  input.NoteSkipped(err);
+  if (!sheet.Input().Problem().empty())
+    return Fail(err, sheet.Input().Problem());
+  sheet.Input().NoteSkipped(err);
   units = RollUp(rows, options.Report.Raise);
   return ExitOk;
 }
@@ -180,27 +138,14 @@ int AddPlanSection(const std::vector<TUnitConclusion> &units, const TEnvelopeOpt
   std::vector<TUnitDistance> distances = DistancesOf(units);
   std::string problem;
   TPlan plan;
-  TEnvelope envelope;
   if (!AddGivenDistances(options.Distances, distances, problem) ||
       !ReadPlan(options, distances, plan, problem))
     return Fail(err, problem);
-  const std::string heading = "五、卫生防护距离包络线";
-  const auto undetermined = std::find_if(distances.begin(), distances.end(),
-                                         [](const TUnitDistance &d) { return !d.Determined; });
-  if (undetermined != distances.end()) {
-    report.SetPlanSection(
-        {{TBlock::Heading, heading, {}, {}},
-         {TBlock::Paragraph,
-          "生产单元“" + undetermined->Unit + "”的卫生防护距离未确定，包络线未绘出。",
-          {},
-          {}}},
-        nullptr);
-    return ExitOk;
-  }
-  if (!MakeEnvelope(plan, distances, envelope, problem))
+  TPlanSection section;
+  if (!MakePlanSection(plan, distances, options.NorthAngle, section, problem))
     return Fail(err, options.Plan + ": " + problem);
-  report.SetPlanSection(EnvelopeBlocks(envelope, options.NorthAngle, heading),
-                        EnvelopeJson(envelope));
-  compliant = envelope.Compliant;
+  report.SetPlanSection(section.Section, section.PlanJson);
+  if (section.Drawn)
+    compliant = section.Envelope.Compliant;
   return ExitOk;
 }

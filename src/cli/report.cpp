@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "batch.h"
+#include "reportsheet.h"
 
 namespace {
 
@@ -28,28 +29,22 @@ bool NoteUndetermined(std::FILE *err, TPlantReport &report) {
 
 int RunReport(std::FILE *in, std::FILE *err, const TReportOptions &options, const TSink &out,
               const TEnvelopeOptions *plan) {
-  const TSheetOptions sheet = ReportSheetOptions(options);
-  TBatchInput input(in, sheet, {});
-  if (!input.Open())
-    return Fail(err, input.Problem());
-  TReportOptions reportOptions = options;
-  reportOptions.Unused = input.Unused();
-  TPlantReport report(reportOptions);
+  TReportSheet sheet(in, options);
+  if (!sheet.Open())
+    return Fail(err, sheet.Input().Problem());
+  TPlantReport report(sheet.Options());
   bool allSucceeded = true;
-  TBatchRow row;
-  TFillDown units;
   {
     TProgress progress(err);
-    while (input.Next(row)) {
-      const TReportRow reportRow = ReportRowOf(row, reportOptions, units);
-      report.Add(reportRow);
-      allSucceeded &= reportRow.Error.empty();
+    for (TReportRow row; sheet.Next(row);) {
+      report.Add(row);
+      allSucceeded &= row.Error.empty();
       progress.Row();
     }
   }
-  if (!input.Problem().empty())
-    return Fail(err, input.Problem());
-  input.NoteSkipped(err);
+  if (!sheet.Input().Problem().empty())
+    return Fail(err, sheet.Input().Problem());
+  sheet.Input().NoteSkipped(err);
   if (report.Rows() == 0) {
     std::fputs("kestrin-cli: the input has no rows below its header; no report\n", err);
     return ExitFailure;

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -18,10 +19,14 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTableWidget>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 
 #include "UColumns.h"
+#include "UEnvelope.h"
+#include "UFigure.h"
+#include "URows.h"
 #include "formats.h"
 #include "platform.h"
 #include "report.h"
@@ -52,6 +57,10 @@ TfrmPlant::TfrmPlant(QWidget *parent) : QMainWindow(parent) {
 
 TfrmPlant::~TfrmPlant() {
   CancelComputation();
+  // The child widgets go after the sheet and the result they show: they
+  // must not reach them meanwhile (a view hidden asks its model for headers).
+  delete FRowsModel;
+  pbFigure->Show(nullptr, nullptr);
 }
 
 std::function<void()> TfrmPlant::Guard(void (TfrmPlant::*handler)()) {
@@ -73,6 +82,8 @@ void TfrmPlant::CreateMenus() {
                     &TfrmPlant::acSaveAsClick);
   acExport = action(file, QStringLiteral("导出报告(&E)…"), QKeySequence(Qt::CTRL | Qt::Key_E),
                     &TfrmPlant::acExportClick);
+  acOpenPlan = action(file, QStringLiteral("打开平面图(&P)…"), QKeySequence(),
+                      &TfrmPlant::acOpenPlanClick);
   file->addSeparator();
   QAction *quit = file->addAction(QStringLiteral("退出(&X)"));
   quit->setShortcut(QKeySequence::Quit);
@@ -176,8 +187,14 @@ bool TfrmPlant::ExportTo(const QString &path, TReportFormat format) {
   Guarded([&] {
     if (Computing() || !FResult.Problem.empty())
       Fail(QStringLiteral("尚无可导出的计算结果"));
+    if (!FPlanProblem.isEmpty())
+      Fail(FPlanProblem);
     TReportOptions options = FResult.Options;
     options.Format = format;
+    if (!FPlanPath.isEmpty()) {
+      options.PlanSection = FPlan.Section;
+      options.PlanJson = FPlan.PlanJson;
+    }
     options.Date = RecordDateNow();
     WriteFile(path, ReportDocument(FResult.Rows, options));
     written = true;
@@ -227,6 +244,35 @@ void TfrmPlant::acExportClick() {
   ExportTo(path, format);
 }
 
+void TfrmPlant::OpenPlan(const QString &path, const QString &receptorLayer) {
+  Guarded([&] {
+    FPlanPath = path;
+    FReceptorLayer = receptorLayer;
+    tbFigures->setCurrentWidget(pnEnvelope);
+    ShowPlan();
+    if (!FPlanProblem.isEmpty())
+      Fail(FPlanProblem);
+  });
+}
+
+void TfrmPlant::acOpenPlanClick() {
+  const QString path = QFileDialog::getOpenFileName(
+      this, QStringLiteral("打开平面图"), QString(),
+      QStringLiteral("平面图 (*.dxf *.geojson *.json);;所有文件 (*)"));
+  if (path.isEmpty())
+    return;
+  QString layer = QStringLiteral("敏感目标");
+  if (path.endsWith(QStringLiteral(".dxf"), Qt::CaseInsensitive)) {
+    bool chosen = false;
+    layer = QInputDialog::getText(this, QStringLiteral("敏感目标图层"),
+                                  QStringLiteral("敏感目标所在的图层："), QLineEdit::Normal, layer,
+                                  &chosen);
+    if (!chosen)
+      return;
+  }
+  OpenPlan(path, layer);
+}
+
 // A range copied from a spreadsheet: with its header row it becomes the
 // sheet (once unsaved edits are saved or given up); without, its rows join
 // the sheet when as wide, else the columns are asked for.
@@ -266,11 +312,11 @@ void TfrmPlant::acColumnsClick() {
 void TfrmPlant::acAddRowClick() {
   FSheet.AddRow();
   UseSheet(std::move(FSheet), true);
-  sgRows->setCurrentCell(sgRows->rowCount() - 1, 0);
+  sgRows->setCurrentIndex(FRowsModel->index(FRowsModel->rowCount() - 1, 0));
 }
 
 void TfrmPlant::acDeleteRowClick() {
-  const int row = sgRows->currentRow();
+  const int row = sgRows->currentIndex().row();
   if (row < 0 || row >= int(FSheet.Cells.size()))
     return;
   FSheet.RemoveRow(std::size_t(row));

@@ -11,14 +11,20 @@
 #include <QString>
 
 #include "plantsheet.h"
+#include "siteplan.h"
 
 class QAction;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QPlainTextEdit;
+class QTabWidget;
+class QTableView;
 class QTableWidget;
 class QThread;
 class QTimer;
+class TEnvelopePane;
+class TRowsModel;
 class TUnitFigure;
 
 // The program's name in menus and captions.
@@ -37,6 +43,10 @@ public:
   // error box when it could not be.
   bool ExportTo(const QString &path, TReportFormat format);
   bool SaveTo(const QString &path);
+  // Draws the envelope of the units on a site plan (DXF or GeoJSON, its
+  // receptors on `receptorLayer`), again after each computation; it then
+  // joins the exported report. A plan that cannot be used shows the error box.
+  void OpenPlan(const QString &path, const QString &receptorLayer);
   // Table 1 (rows) or 2 (units) onto the clipboard as HTML and as text.
   void CopyTable(int table);
 
@@ -46,11 +56,17 @@ public:
   const TPlantSheet &Sheet() const { return FSheet; }
   const TPlantResult &Result() const { return FResult; }
 
-  QTableWidget *sgRows = nullptr, *sgUnits = nullptr;
+  QTableView *sgRows = nullptr;
+  QTableWidget *sgUnits = nullptr;
+  TRowsModel *FRowsModel = nullptr;
+  QPlainTextEdit *edNotes = nullptr; // the notes on the sheet, as the report writes them
   TUnitFigure *pbFigure = nullptr;
+  TEnvelopePane *pnEnvelope = nullptr;
+  QTabWidget *tbFigures = nullptr; // the unit's figure, the envelope
   QProgressBar *pbProgress = nullptr;
   QPushButton *btCancel = nullptr;
   QLabel *lbStatus = nullptr;
+  QAction *acOpenPlan = nullptr;
   QAction *acOpen = nullptr, *acSave = nullptr, *acSaveAs = nullptr, *acExport = nullptr;
   QAction *acPaste = nullptr, *acAddRow = nullptr, *acDeleteRow = nullptr;
   QAction *acColumns = nullptr, *acCopyRows = nullptr, *acCopyUnits = nullptr;
@@ -70,6 +86,7 @@ private:
   void acSaveClick();
   void acSaveAsClick();
   void acExportClick();
+  void acOpenPlanClick();
   void acPasteClick();
   void acColumnsClick();
   void acAddRowClick();
@@ -82,10 +99,11 @@ private:
   // UPlantTables.cpp: the tables, the figure and the computation.
   void ShowSheet();
   void ShowResult(TPlantResult result);
-  void ShowRowResult(int row, const TReportRow *result);
   void ShowUnits();
   void ShowFigure();
-  void CellChanged(int row, int column);
+  void ShowPlan();
+  void RowsEdited();
+  void ShowNotes();
   void Recompute();
   void CancelComputation();
   void Progress(std::size_t done);
@@ -93,8 +111,10 @@ private:
   TPlantSheet FSheet;
   TPlantResult FResult;
   QString FPath; // the file Save writes, once known
+  QString FPlanPath, FReceptorLayer; // the site plan, once opened
+  TPlanSection FPlan;
+  QString FPlanProblem; // why the plan's section could not be made, or ""
   bool FModified = false;
-  bool FFilling = false; // the tables are being filled, not edited
   QThread *FWorker = nullptr;
   std::shared_ptr<std::atomic<bool>> FCancel;
   int FGeneration = 0;   // of the computation whose result is awaited

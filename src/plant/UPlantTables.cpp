@@ -1,28 +1,27 @@
 // The plant window's tables, its figure and the computation behind them.
-#include <unordered_map>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
 
+#include "UEnvelope.h"
 #include "UFigure.h"
 #include "UPlant.h"
+#include "URows.h"
 #include "report.h"
 
 namespace {
 
-// The result columns after the sheet's own.
-const char *const ResultHeaders[] = {"L (m)", "级差值 (m)", "A", "B", "C", "D", "迭代次数", "说明"};
-constexpr int ResultCount = int(std::size(ResultHeaders));
 // Past this many rows the progress bar and Cancel show while computing.
 constexpr std::size_t ProgressRows = 2000;
 
@@ -36,11 +35,10 @@ QTableWidgetItem *ReadOnly(const QString &text) {
   return item;
 }
 
-QTableWidget *Table(const QString &name, QWidget *parent) {
-  auto *table = new QTableWidget(parent);
+template <typename View> View *Table(const QString &name, QWidget *parent) {
+  auto *table = new View(parent);
   table->setAccessibleName(name);
   table->setTabKeyNavigation(false); // Tab leaves the table, arrows move within
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   return table;
 }
 
@@ -58,14 +56,32 @@ QString TabText(const TTableRows &rows) {
 } // namespace
 
 void TfrmPlant::CreateTables() {
-  sgRows = Table(QStringLiteral("表 1 各污染物"), this);
-  sgUnits = Table(QStringLiteral("表 2 各生产单元"), this);
+  sgRows = Table<QTableView>(QStringLiteral("表 1 各污染物"), this);
+  FRowsModel = new TRowsModel(FSheet, FResult, [this] { Guarded([this] { RowsEdited(); }); }, this);
+  sgRows->setModel(FRowsModel);
+  // Sized to the contents once per sheet, from its first rows: measuring
+  // every row of a long sheet at each change would hold the window up.
+  sgRows->horizontalHeader()->setResizeContentsPrecision(200);
+  sgUnits = Table<QTableWidget>(QStringLiteral("表 2 各生产单元"), this);
+  sgUnits->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   sgUnits->setEditTriggers(QAbstractItemView::NoEditTriggers);
   sgUnits->setSelectionBehavior(QAbstractItemView::SelectRows);
   pbFigure = new TUnitFigure(this);
+  edNotes = new QPlainTextEdit(this);
+  edNotes->setReadOnly(true);
+  edNotes->setAccessibleName(QStringLiteral("说明"));
+  edNotes->hide();
+  auto *units = new QSplitter(Qt::Vertical, this);
+  units->addWidget(sgUnits);
+  units->addWidget(edNotes);
+  units->setSizes({300, 80});
   auto *bottom = new QSplitter(Qt::Horizontal, this);
-  bottom->addWidget(sgUnits);
-  bottom->addWidget(pbFigure);
+  bottom->addWidget(units);
+  pnEnvelope = new TEnvelopePane(this);
+  tbFigures = new QTabWidget(this);
+  tbFigures->addTab(pbFigure, QStringLiteral("单元图"));
+  tbFigures->addTab(pnEnvelope, QStringLiteral("包络线"));
+  bottom->addWidget(tbFigures);
   bottom->setSizes({600, 400});
   auto *split = new QSplitter(Qt::Vertical, this);
   split->addWidget(sgRows);
@@ -82,8 +98,6 @@ void TfrmPlant::CreateTables() {
   pbProgress->hide();
   btCancel->hide();
   connect(btCancel, &QPushButton::clicked, this, [this] { Guarded([this] { CancelComputation(); }); });
-  connect(sgRows, &QTableWidget::cellChanged, this,
-          [this](int row, int column) { Guarded([&] { CellChanged(row, column); }); });
   connect(sgRows->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
           [this](int column) {
             if (column < int(FSheet.Names.size()))
@@ -94,61 +108,13 @@ void TfrmPlant::CreateTables() {
 
 // The sheet's cells, editable, and room for each row's result.
 void TfrmPlant::ShowSheet() {
-  FFilling = true;
-  const int width = int(FSheet.Names.size());
-  sgRows->setColumnCount(width + ResultCount);
-  sgRows->setRowCount(int(FSheet.Cells.size()));
-  for (int c = 0; c < width; ++c) {
-    QString name = Text(FSheet.Names[std::size_t(c)]);
-    auto *header = new QTableWidgetItem(name);
-    if (FSheet.Role(std::size_t(c)) == TColumnRole::Other) {
-      header->setText(name + QStringLiteral("（不计入）"));
-      header->setToolTip(QStringLiteral("此列不参与计算；双击表头可指定它是哪一列"));
-    }
-    sgRows->setHorizontalHeaderItem(c, header);
-  }
-  for (int c = 0; c < ResultCount; ++c)
-    sgRows->setHorizontalHeaderItem(width + c, new QTableWidgetItem(QString::fromUtf8(ResultHeaders[c])));
-  for (int r = 0; r < int(FSheet.Cells.size()); ++r) {
-    sgRows->setVerticalHeaderItem(r, new QTableWidgetItem(QString::number(FSheet.Lines[std::size_t(r)])));
-    for (int c = 0; c < width; ++c)
-      sgRows->setItem(r, c, new QTableWidgetItem(Text(FSheet.Cells[std::size_t(r)][std::size_t(c)])));
-    ShowRowResult(r, nullptr);
-  }
-  FFilling = false;
+  FRowsModel->ShowSheet();
+  sgRows->resizeColumnsToContents();
+  edNotes->clear();
+  edNotes->hide();
 }
 
-void TfrmPlant::ShowRowResult(int row, const TReportRow *result) {
-  const int first = int(FSheet.Names.size());
-  QStringList cells;
-  QString tip;
-  if (result && result->Error.empty()) {
-    const TKestrin &k = result->Calc;
-    cells = {Text(FixedText(k.Distance(), 2)), Text(ValueToText(k.GradedDistance())),
-             Text(ValueToText(k.A())),         Text(ValueToText(k.B())),
-             Text(ValueToText(k.C())),         Text(ValueToText(k.D())),
-             QString::number(k.Iterations()),  Text(GradeCheckNote(k, result->Check))};
-    tip = Text(ValueToText(k.Distance()));
-  } else if (result) {
-    cells = {{}, {}, {}, {}, {}, {}, {}, Text(result->Error)};
-  }
-  cells.resize(ResultCount);
-  const QColor failed(255, 200, 200);
-  for (int c = 0; c < ResultCount; ++c) {
-    QTableWidgetItem *item = ReadOnly(cells[c]);
-    if (c == 0 && !tip.isEmpty())
-      item->setToolTip(tip);
-    sgRows->setItem(row, first + c, item);
-  }
-  for (int c = 0; c < first + ResultCount; ++c)
-    if (QTableWidgetItem *item = sgRows->item(row, c))
-      item->setBackground(result && !result->Error.empty() ? QBrush(failed) : QBrush());
-}
-
-void TfrmPlant::CellChanged(int row, int column) {
-  if (FFilling || column >= int(FSheet.Names.size()) || row >= int(FSheet.Cells.size()))
-    return;
-  FSheet.Cells[std::size_t(row)][std::size_t(column)] = sgRows->item(row, column)->text().toStdString();
+void TfrmPlant::RowsEdited() {
   FModified = true;
   FRecompute->start();
 }
@@ -213,16 +179,11 @@ void TfrmPlant::ShowResult(TPlantResult result) {
   pbProgress->hide();
   btCancel->hide();
   FResult = std::move(result);
-  std::unordered_map<std::size_t, const TReportRow *> byLine;
-  for (const TReportRow &row : FResult.Rows)
-    byLine[row.Line] = &row;
-  FFilling = true;
-  for (int r = 0; r < int(FSheet.Cells.size()); ++r) {
-    const auto found = byLine.find(FSheet.Lines[std::size_t(r)]);
-    ShowRowResult(r, found == byLine.end() ? nullptr : found->second);
-  }
-  FFilling = false;
+  FRowsModel->ShowResult();
+  sgRows->resizeColumnsToContents();
   ShowUnits();
+  ShowNotes();
+  ShowPlan();
   std::size_t failed = 0;
   for (const TReportRow &row : FResult.Rows)
     failed += !row.Error.empty();
@@ -232,6 +193,16 @@ void TfrmPlant::ShowResult(TPlantResult result) {
                               .arg(FResult.Rows.size())
                               .arg(FResult.Units.size())
                               .arg(failed));
+}
+
+// The notes on rows whose unit cell took the unit above, as the report writes them.
+void TfrmPlant::ShowNotes() {
+  QStringList notes;
+  ForEachFilledUnitNote(
+      FResult.Rows.size(), [this](std::size_t i) { return FResult.Rows[i]; },
+      [&notes](const std::string &note) { notes << Text(note); });
+  edNotes->setPlainText(notes.join(u'\n'));
+  edNotes->setVisible(!notes.isEmpty());
 }
 
 // Table 2 of the report, as the report writes it.
@@ -254,6 +225,34 @@ void TfrmPlant::ShowFigure() {
   const int row = sgUnits->currentRow();
   const bool shown = row >= 0 && row < int(FResult.Units.size());
   pbFigure->Show(shown ? &FResult.Units[std::size_t(row)] : nullptr, &FResult.Rows);
+}
+
+// The envelope of the units as computed on the plan opened, if any; why
+// not, when it cannot be drawn.
+void TfrmPlant::ShowPlan() {
+  FPlan = TPlanSection();
+  FPlanProblem.clear();
+  if (FPlanPath.isEmpty())
+    return;
+  if (Computing() || !FResult.Problem.empty()) {
+    pnEnvelope->Show(nullptr, QStringLiteral("尚无计算结果。"));
+    return;
+  }
+  const std::vector<TUnitDistance> distances = DistancesOf(FResult.Units);
+  std::vector<std::string> units;
+  for (const TUnitDistance &d : distances)
+    units.push_back(d.Unit);
+  const std::string path = FPlanPath.toStdString();
+  TPlan plan;
+  std::string problem;
+  if (!ReadPlanFile(path, units, FReceptorLayer.toStdString(), plan, problem) ||
+      !MakePlanSection(plan, distances, 0, FPlan, problem)) {
+    if (problem.rfind(path, 0) != 0)
+      problem = path + ": " + problem;
+    FPlanProblem = QStringLiteral("平面图无法使用：") + Text(problem);
+    FPlan = TPlanSection();
+  }
+  pnEnvelope->Show(FPlanProblem.isEmpty() ? &FPlan : nullptr, FPlanProblem);
 }
 
 void TfrmPlant::CopyTable(int table) {

@@ -5,6 +5,7 @@
 
 #include "formats.h"
 #include "header.h"
+#include "reportsheet.h"
 
 namespace {
 
@@ -162,22 +163,18 @@ TPlantResult ComputePlant(const TPlantSheet &sheet, const std::atomic<bool> &can
     records.emplace_back(RecordOf(sheet.Names), 1);
     for (std::size_t i = 0; i < sheet.Cells.size(); ++i)
       records.emplace_back(RecordOf(sheet.Cells[i]), sheet.Lines[i]);
-    const TSheetOptions options = ReportSheetOptions(result.Options);
-    TBatchInput input(std::move(records), options);
+    TReportSheet input(std::move(records), result.Options);
     if (!input.Open()) {
-      result.Problem = "表头无法使用：" + input.Problem();
+      result.Problem = "表头无法使用：" + input.Input().Problem();
       return result;
     }
-    // As kestrin-cli report reads its rows.
-    result.Options.Unused = input.Unused();
-    TBatchRow row;
-    TFillDown units;
-    while (input.Next(row)) {
+    result.Options = input.Options();
+    for (TReportRow row; input.Next(row);) {
       if (cancel) {
         result.Cancelled = true;
         return result;
       }
-      result.Rows.push_back(ReportRowOf(row, result.Options, units));
+      result.Rows.push_back(row);
       progress(result.Rows.size());
     }
     // As kestrin-cli report, no report of a header alone.

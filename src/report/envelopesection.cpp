@@ -4,8 +4,6 @@
 #include "planfigure.h"
 #include "plantreport.h"
 
-namespace {
-
 TTableRows ReceptorTable(const TEnvelope &envelope) {
   TTableRows table = {{"敏感目标", "最近生产单元", "至单元边界距离 (m)", "卫生防护距离 (m)",
                        "是否位于包络线内"}};
@@ -15,12 +13,16 @@ TTableRows ReceptorTable(const TEnvelope &envelope) {
   return table;
 }
 
-std::string FigureHtml(const TEnvelope &envelope, double northAngle) {
+namespace {
+
+// A numbered caption is centred like the report's other figures'.
+std::string FigureHtml(const TEnvelope &envelope, double northAngle, const std::string &caption,
+                       bool numbered) {
   const TDrawing drawing = EnvelopeDrawing(envelope, northAngle);
-  const std::string caption = EnvelopeCaption(envelope);
   return "<p><img width=\"" + FixedText(drawing.Width, 0) + "\" height=\"" +
          FixedText(drawing.Height, 0) + "\" alt=\"" + HtmlEscaped(caption) +
-         "\" src=\"data:image/svg+xml;base64," + Base64(DrawingSvg(drawing)) + "\"></p>\n<p>" +
+         "\" src=\"data:image/svg+xml;base64," + Base64(DrawingSvg(drawing)) + "\"></p>\n" +
+         (numbered ? "<p align=\"center\" style=\"text-align:center\">" : "<p>") +
          HtmlEscaped(caption) + "</p>\n";
 }
 
@@ -39,11 +41,19 @@ std::string EnvelopeConclusion(const TEnvelope &envelope) {
 }
 
 std::vector<TBlock> EnvelopeBlocks(const TEnvelope &envelope, double northAngle,
-                                   const std::string &heading) {
+                                   const std::string &heading, const TCaptionNumbers &numbers) {
   std::vector<TBlock> blocks = {{TBlock::Heading, heading, {}, {}}};
-  blocks.push_back({TBlock::Figure, EnvelopeCaption(envelope), FigureHtml(envelope, northAngle), {}});
-  if (!envelope.Receptors.empty())
+  const std::string caption = EnvelopeCaption(envelope, numbers.Figure);
+  blocks.push_back({TBlock::Figure,
+                    caption,
+                    FigureHtml(envelope, northAngle, caption, !numbers.Figure.empty()),
+                    {}});
+  if (!envelope.Receptors.empty()) {
+    if (!numbers.Table.empty())
+      blocks.push_back(
+          {TBlock::Caption, numbers.Table + "　各敏感目标至生产单元边界的距离", {}, {}});
     blocks.push_back({TBlock::Table, {}, {}, ReceptorTable(envelope)});
+  }
   blocks.push_back({TBlock::Paragraph, EnvelopeConclusion(envelope), {}, {}});
   return blocks;
 }

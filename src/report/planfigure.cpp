@@ -283,8 +283,9 @@ std::string DrawingSvg(const TDrawing &drawing) {
   return svg + "</svg>\n";
 }
 
-std::string EnvelopeCaption(const TEnvelope &envelope) {
-  return "图：各生产单元的卫生防护距离范围（自单元边界起算）与包络线（粗红线）；敏感目标旁标注其至最近"
+std::string EnvelopeCaption(const TEnvelope &envelope, const std::string &number) {
+  return (number.empty() ? "图：" : number + "　") +
+         "各生产单元的卫生防护距离范围（自单元边界起算）与包络线（粗红线）；敏感目标旁标注其至最近"
          "生产单元边界的距离。圆弧以每四分之一圆 " +
          std::to_string(envelope.QuadrantSegments) + " 段折线绘出，偏差小于 0.1 m。";
 }

@@ -36,5 +36,6 @@ extern const char *const FigureFonts[];
 // `northAngle`: where north points, degrees clockwise from the plan's +Y.
 TDrawing EnvelopeDrawing(const TEnvelope &envelope, double northAngle);
 std::string DrawingSvg(const TDrawing &drawing);
-// The caption below the figure in documents.
-std::string EnvelopeCaption(const TEnvelope &envelope);
+// The caption below the figure in documents: "图：…" standing alone, or
+// after its number in a longer document ("图 4　…").
+std::string EnvelopeCaption(const TEnvelope &envelope, const std::string &number = {});

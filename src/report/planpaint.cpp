@@ -33,29 +33,36 @@ void PaintPath(QPainter &p, const TDrawItem &item) {
   p.drawPath(path);
 }
 
-void PaintText(QPainter &p, const TDrawItem &item) {
+// In the image's own pixels, not through the painter's scale: Linux's
+// FreeType engine loses the bold it makes up for a font with no bold face
+// (the Chinese ones) in text drawn scaled, which Windows keeps.
+void PaintText(QPainter &p, const TDrawItem &item, int dpi) {
   QStringList families;
   for (const char *const *font = FigureFonts; *font; ++font)
     families << QString::fromUtf8(*font);
   QFont font;
   font.setFamilies(families);
-  font.setPixelSize(item.Size);
+  font.setPointSizeF(item.Size * 72.0 / 96.0); // item.Size pixels at 96 dpi
   font.setBold(item.Bold);
+  p.save();
+  p.resetTransform();
   p.setFont(font);
   p.setPen(Qt::black);
   const QString text = QString::fromStdString(item.Text);
   const double width = QFontMetricsF(font, p.device()).horizontalAdvance(text);
-  p.drawText(QPointF(item.At.X - (item.Anchor + 1) * width / 2, item.At.Y), text);
+  const double scale = dpi / 96.0;
+  p.drawText(QPointF(item.At.X * scale - (item.Anchor + 1) * width / 2, item.At.Y * scale), text);
+  p.restore();
 }
 
 } // namespace
 
-std::string DrawingPng(const TDrawing &drawing, int dpi) {
+QImage DrawingImage(const TDrawing &drawing, int dpi) {
   const double scale = dpi / 96.0;
   QImage image(static_cast<int>(drawing.Width * scale + 0.5),
                static_cast<int>(drawing.Height * scale + 0.5), QImage::Format_RGB32);
   if (image.isNull())
-    return {};
+    return image;
   image.fill(Qt::white);
   const int perMetre = static_cast<int>(dpi / 0.0254 + 0.5);
   image.setDotsPerMeterX(perMetre);
@@ -66,8 +73,15 @@ std::string DrawingPng(const TDrawing &drawing, int dpi) {
     p.setRenderHint(QPainter::TextAntialiasing);
     p.scale(scale, scale);
     for (const TDrawItem &item : drawing.Items)
-      item.Kind == TDrawItem::Label ? PaintText(p, item) : PaintPath(p, item);
+      item.Kind == TDrawItem::Label ? PaintText(p, item, dpi) : PaintPath(p, item);
   }
+  return image;
+}
+
+std::string DrawingPng(const TDrawing &drawing, int dpi) {
+  const QImage image = DrawingImage(drawing, dpi);
+  if (image.isNull())
+    return {};
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);

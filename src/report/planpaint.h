@@ -6,7 +6,13 @@
 
 #include <string>
 
+#include <QImage>
+
 #include "planfigure.h"
+
+// The drawing as an image at `dpi` (96: a pixel per page unit), its pixels
+// per inch recorded; a null image when it could not be made.
+QImage DrawingImage(const TDrawing &drawing, int dpi);
 
 // The PNG's bytes at `dpi` (its pixels per inch recorded, so Word places
 // it at the drawing's size); "" when it could not be made.

@@ -50,6 +50,7 @@ struct TNumbering {
   std::string Prefix;
   int Tables = 0, Figures = 0;
   std::string NextTable() { return "表 " + Prefix + std::to_string(++Tables); }
+  std::string NextFigure() { return "图 " + Prefix + std::to_string(++Figures); }
 };
 
 // The document as it is written: blocks and tables in Markdown or HTML,
@@ -309,6 +310,29 @@ void Conclusions(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion
   }
 }
 
+} // namespace
+
+void ForEachFilledUnitNote(std::size_t count, const std::function<TReportRow(std::size_t)> &row,
+                           const std::function<void(const std::string &)> &take) {
+  for (std::size_t i = 0; i < count;) {
+    const TReportRow first = row(i);
+    std::size_t end = i + 1;
+    if (!first.UnitFilled) {
+      i = end;
+      continue;
+    }
+    std::size_t lastLine = first.Line;
+    for (TReportRow next;
+         end < count && (next = row(end)).UnitFilled && next.Unit == first.Unit; ++end)
+      lastLine = next.Line;
+    take("第 " + std::to_string(first.Line) + (end - i > 1 ? "–" + std::to_string(lastLine) : "") +
+         " 行的生产单元沿用上一行：" + first.Unit);
+    i = end;
+  }
+}
+
+namespace {
+
 // The note on a row, or "" when it needs none.
 std::string RowNote(const TReportRow &row) {
   if (!row.Error.empty())
@@ -330,22 +354,8 @@ void ForEachNote(TRowStore &store, const std::vector<TUnitConclusion> &units,
                  const TReportOptions &options, Take take) {
   if (!options.Unused.empty())
     take("未用于计算的列：" + Join(options.Unused, "、") + "。");
-  // "第 3–4 行的生产单元沿用上一行：涂装车间", a note per run of filled rows.
-  for (std::size_t i = 0; i < store.Size();) {
-    const TReportRow first = store.Get(i);
-    std::size_t end = i + 1;
-    if (!first.UnitFilled) {
-      i = end;
-      continue;
-    }
-    std::size_t lastLine = first.Line;
-    for (TReportRow next;
-         end < store.Size() && (next = store.Get(end)).UnitFilled && next.Unit == first.Unit; ++end)
-      lastLine = next.Line;
-    take("第 " + std::to_string(first.Line) + (end - i > 1 ? "–" + std::to_string(lastLine) : "") +
-         " 行的生产单元沿用上一行：" + first.Unit);
-    i = end;
-  }
+  ForEachFilledUnitNote(
+      store.Size(), [&store](std::size_t i) { return store.Get(i); }, take);
   for (const TUnitConclusion &unit : units)
     for (const TRepeatedPollutant &repeated : unit.Repeated)
       take(LinesText(repeated.Rows, StoreLines(store)) + "（" + unit.Unit + "）重复填写了污染物" +
@@ -387,9 +397,10 @@ void Document(TWriter &w, TRowStore &store, const std::vector<TUnitConclusion> &
     Figures(w, numbers, store, units);
   w.Block({TBlock::Heading, "四、结论", {}, {}});
   Conclusions(w, store, units);
-  for (const TBlock &block : options.PlanBlocks)
-    w.Block(block);
-  Notes(w, store, units, options, options.PlanBlocks.empty() ? "五、说明" : "六、说明");
+  if (options.PlanSection)
+    for (const TBlock &block : options.PlanSection({numbers.NextFigure(), numbers.NextTable()}))
+      w.Block(block);
+  Notes(w, store, units, options, options.PlanSection ? "六、说明" : "五、说明");
 }
 
 // A row as the batch tool's JSON writes its case, and where the row stands.

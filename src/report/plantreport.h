@@ -32,6 +32,14 @@ struct TReportRow {
 
 enum class TReportFormat { Html, Markdown, Json };
 
+// The numbers a section written after the report's own tables and figures
+// gives its figure and its table: "图 4", "表 5" (after the caption prefix).
+struct TCaptionNumbers {
+  std::string Figure, Table;
+};
+// Such a section's blocks, made once its numbers are known.
+using TNumberedSection = std::function<std::vector<TBlock>(const TCaptionNumbers &)>;
+
 struct TReportOptions {
   std::string Unit, Pollutant;   // the label columns; Pollutant may be empty
   std::vector<std::string> Keep; // other columns the file may hold, not reported
@@ -48,7 +56,7 @@ struct TReportOptions {
   TRecordDate Date;
   // The envelope on the site plan (report --plan): its section, before the
   // notes, and its JSON ("envelope"); none without a plan.
-  std::vector<TBlock> PlanBlocks;
+  TNumberedSection PlanSection;
   Json PlanJson;
 };
 
@@ -81,8 +89,8 @@ public:
   bool ScratchFailed() const;
   // The envelope on the site plan: a section after the conclusions, and
   // "envelope" in the JSON (none when `json` is null).
-  void SetPlanSection(std::vector<TBlock> blocks, Json json) {
-    FOptions.PlanBlocks = std::move(blocks);
+  void SetPlanSection(TNumberedSection section, Json json) {
+    FOptions.PlanSection = std::move(section);
     FOptions.PlanJson = std::move(json);
   }
 
@@ -115,6 +123,10 @@ TReportRow ReportRowOf(const TBatchRow &row, const TReportOptions &options, TFil
 // whose coefficients gave L (L = 1973.52 m by the L > 2000 m coefficients,
 // graded 2000 m): flagged "※" in both tables.
 bool AtBandEdge(const TReportRow &row);
+// "第 3–4 行的生产单元沿用上一行：涂装车间" to `take`, a note per run of
+// rows (row(0) … row(count − 1)) whose unit cell took the unit above.
+void ForEachFilledUnitNote(std::size_t count, const std::function<TReportRow(std::size_t)> &row,
+                           const std::function<void(const std::string &)> &take);
 // A row's failure in Chinese, the program's own message beside it:
 // "浮点溢出（数值超出计算范围）（Floating point overflow）".
 std::string FailureText(const std::string &message);

@@ -101,12 +101,25 @@ for args in (["envelope", sheet, "--unit", "单元", "--pollutant", "污染物",
         {"unit": "一车间", "distance": 100}, {"unit": "二车间", "distance": 200},
         {"unit": "三车间", "distance": 400}] and answer["receptors"][2]["inside"] is True,
           f"exit {status}, {err}, {answer}")
-status, out, err = run("report", sheet, "--unit", "单元", "--pollutant", "污染物", "--plan", dxf)
-check("report html", status == 1 and "五、卫生防护距离包络线" in out.decode() and "是否位于包络线内" in out.decode(),
-      f"exit {status}, {err}")
+# The section's figure and table numbered after the report's own: tables
+# 1–4 come first, and a figure per unit (图 1–3) in HTML, none in Markdown.
+# Standing alone, the figure is unnumbered and the table has no caption.
+figure, table = "各生产单元的卫生防护距离范围", "各敏感目标至生产单元边界的距离"
+report = ["report", sheet, "--unit", "单元", "--pollutant", "污染物", "--plan", dxf]
+for args, parts, absent in (
+        (report, ["五、卫生防护距离包络线", "是否位于包络线内", f'alt="图 4　{figure}', f'<p align="center" style="text-align:center">图 4　{figure}',
+                  f"<b>表 5　{table}</b>"], ["图：", "图 5"]),
+        (report + ["--caption-prefix", "5.3-"], [f"图 5.3-4　{figure}", f"<b>表 5.3-5　{table}</b>"], ["图："]),
+        (report + ["--format", "md"], [f"\n图 1　{figure}", f"\n表 5　{table}\n\n| 敏感目标"], ["图：", "图 2"]),
+        (["envelope", "--plan", dxf, *given, "--format", "html"], [f'alt="图：{figure}', "是否位于包络线内"],
+         ["图 1", "表 1", table])):
+    status, out, err = run(*args)
+    text = out.decode("utf-8", "replace")
+    check(" ".join(args[7:] or args[:1]), status == 1 and all(p in text for p in parts)
+          and not any(p in text for p in absent),
+          f"exit {status}, {err}, {[p for p in parts if p not in text]}, {[p for p in absent if p in text]}")
 
-status, out, err = run("report", sheet, "--unit", "单元", "--pollutant", "污染物", "--plan", dxf,
-                       "--format", "md", "-o", str(work / "report.md"))
+status, out, err = run(*report, "--format", "md", "-o", str(work / "report.md"))
 written = (work / "report.md").read_text("utf-8") if (work / "report.md").exists() else ""
 check("report -o", status == 1 and not out and "## 五、卫生防护距离包络线" in written
       and written.index("四、结论") < written.index("五、卫生防护距离包络线"), f"exit {status}, {err}")

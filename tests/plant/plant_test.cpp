@@ -4,11 +4,13 @@
 // kestrin-cli report writes it, the tables copied, the sheet saved and
 // opened again.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,12 +18,15 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "UColumns.h"
+#include "UEnvelope.h"
 #include "UPlant.h"
 #include "startup.h"
 #include "watchdog.h"
@@ -30,6 +35,7 @@ namespace {
 
 const QString Csv = QString::fromUtf8(PLANT_CSV);
 const QString Sheets = QString::fromUtf8(PLANT_SHEETS);
+const QString Plan = QString::fromUtf8(PLANT_PLAN);
 
 // The plant's rows as a spreadsheet copies them (its blank last row left out).
 const QString Header = QStringLiteral("单元\t污染物\t面积\t浓度限值\t风速\t类别\t源强\r\n");
@@ -60,6 +66,17 @@ const QStringList PlantUnits = {
     QStringLiteral("二车间|200|硫化氢|1|200"),
     QStringLiteral("三车间|300|非甲烷总烃、氯化氢|2|400（提高一级）"),
 };
+
+// Table 1's cell, as the view shows it.
+QVariant RowCell(const TfrmPlant &window, int row, int column, int role = Qt::DisplayRole) {
+  return window.sgRows->model()->index(row, column).data(role);
+}
+
+// Types into table 1's cell, as its editor does.
+void EditRow(TfrmPlant &window, int row, int column, const QString &text) {
+  QAbstractItemModel *model = window.sgRows->model();
+  QVERIFY(model->setData(model->index(row, column), text));
+}
 
 QByteArray Cli(const QStringList &args) {
   QProcess cli;
@@ -111,11 +128,10 @@ private slots:
     TfrmPlant window;
     Paste(window, Header + Rows);
     QCOMPARE(UnitLines(window), PlantUnits);
-    QCOMPARE(window.sgRows->rowCount(), 9);
+    QCOMPARE(window.sgRows->model()->rowCount(), 9);
     // L to 2 decimals, its full value in the tooltip.
-    QTableWidgetItem *L = window.sgRows->item(0, 7);
-    QCOMPARE(L->text(), QStringLiteral("30.01"));
-    QCOMPARE(L->toolTip(), QStringLiteral("30.0108812584522"));
+    QCOMPARE(RowCell(window, 0, 7).toString(), QStringLiteral("30.01"));
+    QCOMPARE(RowCell(window, 0, 7, Qt::ToolTipRole).toString(), QStringLiteral("30.0108812584522"));
     QVERIFY(window.Modified());
   }
 
@@ -138,22 +154,31 @@ private slots:
     QCOMPARE(window.sgUnits->rowCount(), 4);
   }
 
-  // A workbook of two sheets asks which to read.
+  // A workbook of two sheets asks which to read. The unit cells a merge
+  // left empty show the unit they took, marked, with the report's note.
   void OpensEverySheetKind_data() {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("asks");
-    QTest::newRow("GBK CSV") << Csv << false;
-    QTest::newRow("Unicode text") << Sheets + QStringLiteral(".txt") << false;
-    QTest::newRow("xlsx") << Sheets + QStringLiteral(".xlsx") << true;
+    QTest::addColumn<QString>("sheet"); // the workbook's sheet picked
+    QTest::addColumn<QString>("notes");
+    const QString merged = QStringLiteral("第 3–4 行的生产单元沿用上一行：一车间\n"
+                                          "第 6–7 行的生产单元沿用上一行：二车间\n"
+                                          "第 9–10 行的生产单元沿用上一行：三车间");
+    QTest::newRow("GBK CSV") << Csv << QString() << QString();
+    QTest::newRow("Unicode text") << Sheets + QStringLiteral(".txt") << QString() << QString();
+    QTest::newRow("xlsx") << Sheets + QStringLiteral(".xlsx") << QStringLiteral("全厂") << QString();
+    QTest::newRow("xlsx, merged unit cells")
+        << Sheets + QStringLiteral(".xlsx") << QStringLiteral("合并") << merged;
   }
   void OpensEverySheetKind() {
     QFETCH(QString, path);
-    QFETCH(bool, asks);
-    if (asks)
-      FWatchdog.Expect([](QWidget *box) {
+    QFETCH(QString, sheet);
+    QFETCH(QString, notes);
+    if (!sheet.isEmpty())
+      FWatchdog.Expect([sheet](QWidget *box) {
         auto *dialog = qobject_cast<QInputDialog *>(box);
         QVERIFY(dialog);
         QCOMPARE(dialog->comboBoxItems(), QStringList({QStringLiteral("全厂"), QStringLiteral("合并")}));
+        dialog->setTextValue(sheet);
         dialog->accept();
       });
     TfrmPlant window;
@@ -162,6 +187,17 @@ private slots:
     QCOMPARE(UnitLines(window), PlantUnits);
     QCOMPARE(window.Result().Rows.size(), std::size_t(9));
     QVERIFY(!window.Modified());
+    QCOMPARE(window.edNotes->toPlainText(), notes);
+    QCOMPARE(window.edNotes->isHidden(), notes.isEmpty());
+    // Each unit's first row names it; the rest show it as taken when merged.
+    for (int r = 0; r < 9; ++r) {
+      const bool filled = !notes.isEmpty() && r % 3 != 0;
+      QCOMPARE(RowCell(window, r, 0).toString(), window.Result().Rows[std::size_t(r)].Unit.c_str());
+      QCOMPARE(RowCell(window, r, 0, Qt::EditRole).toString().isEmpty(), filled);
+      QCOMPARE(RowCell(window, r, 0, Qt::ToolTipRole).toString(),
+               filled ? QStringLiteral("沿用上一行") : QString());
+      QCOMPARE(RowCell(window, r, 0, Qt::FontRole).value<QFont>().italic(), filled);
+    }
   }
 
   void UnitsAreTheReportsRollUp() {
@@ -185,27 +221,73 @@ private slots:
     }
   }
 
+  // With a site plan opened, the report is report --plan's.
   void ExportIsTheToolsReport_data() {
     QTest::addColumn<int>("format");
     QTest::addColumn<QString>("name");
-    QTest::newRow("html") << int(TReportFormat::Html) << QStringLiteral("html");
-    QTest::newRow("md") << int(TReportFormat::Markdown) << QStringLiteral("md");
-    QTest::newRow("json") << int(TReportFormat::Json) << QStringLiteral("json");
+    QTest::addColumn<bool>("plan");
+    QTest::newRow("html") << int(TReportFormat::Html) << QStringLiteral("html") << false;
+    QTest::newRow("md") << int(TReportFormat::Markdown) << QStringLiteral("md") << false;
+    QTest::newRow("json") << int(TReportFormat::Json) << QStringLiteral("json") << false;
+    QTest::newRow("html, plan") << int(TReportFormat::Html) << QStringLiteral("html") << true;
+    QTest::newRow("json, plan") << int(TReportFormat::Json) << QStringLiteral("json") << true;
   }
   void ExportIsTheToolsReport() {
     QFETCH(int, format);
     QFETCH(QString, name);
+    QFETCH(bool, plan);
     TfrmPlant window;
     window.OpenFile(Csv);
     Await(window);
+    QStringList args = {QStringLiteral("report"), QStringLiteral("--unit"), QStringLiteral("单元"),
+                        QStringLiteral("--pollutant"), QStringLiteral("污染物"),
+                        QStringLiteral("--format"), name, Csv};
+    if (plan) {
+      window.OpenPlan(Plan, QStringLiteral("敏感目标"));
+      args << QStringLiteral("--plan") << Plan;
+    }
     const QString path = FDir.filePath(QStringLiteral("report.") + name);
     QVERIFY(window.ExportTo(path, TReportFormat(format)));
-    const QByteArray expected =
-        Cli({QStringLiteral("report"), QStringLiteral("--unit"), QStringLiteral("单元"),
-             QStringLiteral("--pollutant"), QStringLiteral("污染物"), QStringLiteral("--format"),
-             name, Csv});
+    const QByteArray expected = Cli(args);
     QVERIFY(expected.size() > 1000);
+    QCOMPARE(expected.contains("李家村"), plan);
     QCOMPARE(Read(path), expected);
+  }
+
+  // The envelope pane: the receptor table and the sentence the report
+  // writes; an undetermined unit leaves the envelope undrawn, said so; a
+  // unit the plan lacks is an error.
+  void PlanShowsTheEnvelope_data() {
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<int>("receptors");
+    QTest::addColumn<QString>("conclusion");
+    QTest::newRow("drawn") << Rows << 3
+                           << QStringLiteral("敏感目标王庄小学、张家位于卫生防护距离包络线以内，不满足卫生防护距离的要求。");
+    QTest::newRow("undetermined unit")
+        << QString(Rows).replace(QStringLiteral("1200\t0.2"), QStringLiteral("abc\t0.2")) << 0
+        << QStringLiteral("生产单元“一车间”的卫生防护距离未确定，包络线未绘出。");
+    QTest::newRow("unit without outline")
+        << Rows + QStringLiteral("四车间\t甲苯\t500\t0.2\t2.3\tII\t0.5\r\n") << 0
+        << QStringLiteral("平面图无法使用：");
+  }
+  void PlanShowsTheEnvelope() {
+    QFETCH(QString, rows);
+    QFETCH(int, receptors);
+    QFETCH(QString, conclusion);
+    TfrmPlant window;
+    Paste(window, Header + rows);
+    const bool fails = conclusion.endsWith(u'：');
+    if (fails)
+      FWatchdog.Expect([](QWidget *box) { QTest::keyClick(box, Qt::Key_Escape); });
+    window.OpenPlan(Plan, QStringLiteral("敏感目标"));
+    QVERIFY(window.pnEnvelope->lbConclusion->text().startsWith(conclusion));
+    QCOMPARE(window.pnEnvelope->sgReceptors->rowCount(), receptors);
+    QCOMPARE(window.pnEnvelope->pbMap->isHidden(), receptors == 0);
+    if (fails) {
+      QVERIFY(window.pnEnvelope->lbConclusion->text().contains(QStringLiteral("四车间")));
+      FWatchdog.Expect([](QWidget *box) { QTest::keyClick(box, Qt::Key_Escape); });
+      QVERIFY(!window.ExportTo(FDir.filePath(QStringLiteral("plan.html")), TReportFormat::Html));
+    }
   }
 
   void CopyPutsHtmlAndText() {
@@ -225,18 +307,19 @@ private slots:
     TfrmPlant window;
     window.OpenFile(Csv);
     Await(window);
-    window.sgRows->item(1, 2)->setText(QStringLiteral("abc"));
+    EditRow(window, 1, 2, QStringLiteral("abc"));
     Await(window);
     QTRY_VERIFY(window.sgUnits->item(0, 4)->text().startsWith(QStringLiteral("未确定")));
-    QVERIFY(!window.sgRows->item(1, 14)->text().isEmpty());
-    QCOMPARE(window.sgRows->item(1, 0)->background().color(), QColor(255, 200, 200));
+    QVERIFY(!RowCell(window, 1, 14).toString().isEmpty());
+    QCOMPARE(RowCell(window, 1, 0, Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 200, 200));
+    QVERIFY(!RowCell(window, 0, 0, Qt::BackgroundRole).isValid());
     QVERIFY(window.Modified());
   }
 
   void SavedSheetOpensTheSame() {
     TfrmPlant window;
     Paste(window, Header + Rows);
-    window.sgRows->item(0, 6)->setText(QStringLiteral("0.5"));
+    EditRow(window, 0, 6, QStringLiteral("0.5"));
     Await(window);
     const QString path = FDir.filePath(QStringLiteral("plant.csv"));
     QVERIFY(window.SaveTo(path));
@@ -268,9 +351,41 @@ private slots:
     QVERIFY(!window.ExportTo(FDir.filePath(QStringLiteral("cancelled.html")), TReportFormat::Html));
     QVERIFY(!QFile::exists(FDir.filePath(QStringLiteral("cancelled.html"))));
     // The next edit computes again, to the end.
-    window.sgRows->item(0, 6)->setText(QStringLiteral("0.5"));
+    EditRow(window, 0, 6, QStringLiteral("0.5"));
     Await(window);
     QCOMPARE(window.Result().Rows.size(), std::size_t(4500));
+  }
+
+  // What screen readers are given (on Linux through AT-SPI, which serves
+  // this tree): each table by its name, and its cells' texts.
+  void TablesAreAccessible_data() {
+    QTest::addColumn<int>("table");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("rows, a sheet cell") << 1 << QStringLiteral("表 1 各污染物") << 3 << 1 << QStringLiteral("硫化氢");
+    QTest::newRow("rows, a result") << 1 << QStringLiteral("表 1 各污染物") << 0 << 7 << QStringLiteral("30.01");
+    QTest::newRow("units") << 2 << QStringLiteral("表 2 各生产单元") << 2 << 4 << QStringLiteral("400（提高一级）");
+  }
+  void TablesAreAccessible() {
+    QFETCH(int, table);
+    QFETCH(QString, name);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    TfrmPlant window;
+    window.OpenFile(Csv);
+    Await(window);
+    window.show();
+    QWidget *view = table == 1 ? static_cast<QWidget *>(window.sgRows) : window.sgUnits;
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(face && face->tableInterface());
+    QCOMPARE(face->role(), QAccessible::Table);
+    QCOMPARE(face->text(QAccessible::Name), name);
+    QAccessibleInterface *cell = face->tableInterface()->cellAt(row, column);
+    QVERIFY(cell);
+    QCOMPARE(cell->text(QAccessible::Name), text);
   }
 
   // Closing with unsaved edits asks; 取消 keeps the window open.
