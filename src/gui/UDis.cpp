@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QShortcut>
 
 #include "UAuthor.h"
@@ -175,9 +178,37 @@ void TfrmDis::showEvent(QShowEvent *event) {
     return;
   FShown = true;
   Guarded([this] { FormShow(); });
+  FitToScreen();
   CentreOnScreen(this);
   edQe->setFocus(Qt::OtherFocusReason);
   edQe->selectAll();
+}
+
+// A window taller or wider than the screen's free area (at 150 % on a
+// 768-pixel screen) would lose its bottom rows: there the panel goes into a
+// scroll area and the window shrinks to the free area. Elsewhere nothing
+// changes.
+void TfrmDis::FitToScreen() {
+  const QSize room = screen()->availableGeometry().size().shrunkBy(FrameMargins(this));
+  const QSize full = size();
+  if (full.width() <= room.width() && full.height() <= room.height())
+    return;
+  auto *holder = new QWidget;
+  holder->resize(full);
+  plAll->setParent(holder);
+  plAll->show();
+  FScroller = new QScrollArea(this);
+  FScroller->setFrameShape(QFrame::NoFrame);
+  FScroller->setFocusPolicy(Qt::NoFocus);
+  FScroller->viewport()->setAutoFillBackground(false); // the window's colour
+  FScroller->setAlignment(Qt::AlignCenter);            // as FormResize centres plAll
+  FScroller->setWidget(holder);
+  FScroller->show();
+  // Room for the scroll bar that the other direction then needs.
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, FScroller);
+  const QSize wanted = full + QSize(full.height() > room.height() ? bar : 0,
+                                    full.width() > room.width() ? bar : 0);
+  resize(wanted.boundedTo(room));
 }
 
 void TfrmDis::resizeEvent(QResizeEvent *event) {
@@ -242,6 +273,10 @@ void TfrmDis::FormShow() {
 }
 
 void TfrmDis::FormResize() {
+  if (FScroller) { // the scroll area centres plAll and lets the window shrink
+    FScroller->setGeometry(rect());
+    return;
+  }
   const QSize client = size().expandedTo(plAll->size());
   if (client != size())
     resize(client);

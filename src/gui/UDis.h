@@ -15,6 +15,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class TCoefficientGrid;
 class TRadioGroup;
 class TRecordCopy;
@@ -63,6 +64,7 @@ private:
   void ConnectHandlers();
   void SetTabOrder();
   void WatchCreditsPanel();
+  void FitToScreen();
 
   void FormCreate();
   void FormShow();
@@ -91,5 +93,7 @@ private:
   void RestoreLink(QLabel *link);
 
   bool FShown = false;
+  // Holds plAll only when the window does not fit the screen's free area.
+  QScrollArea *FScroller = nullptr;
   TRecordCopy *FRecordCopy = nullptr; // "复制计算书"
 };

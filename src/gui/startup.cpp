@@ -36,21 +36,29 @@ void SetUpApplication() {
     QCoreApplication::installTranslator(translator);
 }
 
-namespace {
-
-// The window's frame margins as far as known: none before the window
-// exists, and none before a window manager has framed it.
 QMargins FrameMargins(const QWidget *window) {
   const QWindow *handle = window->windowHandle();
   return handle ? handle->frameMargins() : QMargins();
 }
 
+namespace {
+
+// The frame's left or top: centred on the screen, then moved into the free
+// area [freeStart, freeEnd) where it reaches out of it, its start first.
+int CentredStart(int screenStart, int screenLength, int freeStart, int freeEnd, int length) {
+  const int centred = screenStart + std::max(0, (screenLength - length) / 2);
+  return std::max(std::min(centred, freeEnd - length), freeStart);
+}
+
 void Centre(QWidget *window, const QScreen *onScreen) {
   const QRect screen = onScreen->geometry();
+  const QRect free = onScreen->availableGeometry();
   const QMargins margins = FrameMargins(window);
   const QSize outer = window->size().grownBy(margins);
-  const QPoint frame(screen.x() + std::max(0, (screen.width() - outer.width()) / 2),
-                     screen.y() + std::max(0, (screen.height() - outer.height()) / 2));
+  const QPoint frame(
+      CentredStart(screen.x(), screen.width(), free.x(), free.x() + free.width(), outer.width()),
+      CentredStart(screen.y(), screen.height(), free.y(), free.y() + free.height(),
+                   outer.height()));
   // The client area's place: Qt's idea of the frame's place can lag behind.
   window->setGeometry(QRect(frame + QPoint(margins.left(), margins.top()), window->size()));
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QMargins;
 class QScreen;
 class QWidget;
 
@@ -23,10 +24,15 @@ void SetUpApplication();
 
 // Centres window on screen (the primary screen unless given) by its outer
 // frame: left = (screen width - frame width) / 2, top likewise, truncated,
-// each at least 0. A window manager decorates a window only after it has
-// been shown, so the window is centred once more when its frame first
-// becomes known.
+// each at least 0; a frame that would then reach under the task bar moves
+// back into the screen's free area as far as it can. A window manager
+// decorates a window only after it has been shown, so the window is centred
+// once more when its frame first becomes known.
 void CentreOnScreen(QWidget *window, const QScreen *screen = nullptr);
+
+// The window's frame margins as far as known: none before the window
+// exists, and none before a window manager has framed it.
+QMargins FrameMargins(const QWidget *window);
 
 // In this order: Calculator, the splash window (shown and painted), the main
 // window made by createMainWindow, shown as the event loop starts; the loop

@@ -20,6 +20,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -603,6 +604,34 @@ private slots:
     FWindow->resize(requested);
     QTRY_COMPARE(FWindow->size(), client);
     QTRY_COMPARE(Find("plAll")->pos(), panel);
+  }
+
+  // The whole window lies in the screen's free area: at its full size where
+  // that holds it (UDis_test_small_screen runs this on a screen that does
+  // not), else scrolled, down to the credits panel and back up to a
+  // box by the keyboard.
+  void wholeWindowReachable() {
+    const QRect free = FWindow->screen()->availableGeometry();
+    QVERIFY(free.contains(FWindow->frameGeometry()));
+    auto *scroller = FWindow->findChild<QScrollArea *>();
+    if (free.height() >= ClientHeight && free.width() >= ClientWidth) {
+      QVERIFY(!scroller);
+      QCOMPARE(FWindow->size(), QSize(ClientWidth, ClientHeight));
+      return;
+    }
+    QVERIFY(scroller);
+    const auto shown = [this](const char *name) {
+      QWidget *control = Find(name);
+      return FWindow->rect().contains(QRect(control->mapTo(FWindow, QPoint()), control->size()));
+    };
+    QVERIFY(!shown("plAuthor"));
+    scroller->verticalScrollBar()->setValue(scroller->verticalScrollBar()->maximum());
+    QVERIFY(shown("plAuthor"));
+    QVERIFY(!shown("edS"));
+    Box("edV")->setFocus();
+    QTest::keyClick(Box("edV"), Qt::Key_Tab);
+    QCOMPARE(FocusName(), QStringLiteral("edS"));
+    QVERIFY(shown("edS"));
   }
 
   void tabOrder() {

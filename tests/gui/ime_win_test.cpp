@@ -49,6 +49,10 @@ private slots:
                ERROR_SUCCESS);
       RegCloseKey(key);
       FInstalled = true;
+      // A Chinese Wine starts on the locale's own (Chinese) layout, which
+      // is then the default, and nothing is to be switched: start on the
+      // US layout instead, as a system whose default input is English.
+      QVERIFY(LoadKeyboardLayoutW(L"00000409", KLF_ACTIVATE));
     }
     FWindow = new TfrmDis;
     FWindow->show();
