@@ -2,6 +2,8 @@
 // area/radius pair, the source-class choices, both computations and their
 // failures, resizing, keyboard order, the coefficient grid, the buttons and
 // the credits panel.
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include <QAbstractButton>
@@ -68,6 +70,21 @@ QPoint FindPicture(const QImage &image, const QImage &picture) {
         return {left, top};
     }
   return {-1, -1};
+}
+
+// How much darker than its most common lightness (the background) an image
+// is, summed over its pixels.
+qint64 Ink(const QImage &image) {
+  int count[256] = {};
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      ++count[image.pixelColor(x, y).lightness()];
+  const int background = int(std::max_element(std::begin(count), std::end(count)) - count);
+  qint64 ink = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      ink += std::max(0, background - image.pixelColor(x, y).lightness());
+  return ink;
 }
 
 // The text of a modal box or dialog.
@@ -987,6 +1004,32 @@ private slots:
           firstInk = x;
     QVERIFY2(firstInk >= captionLeft && firstInk <= captionLeft + 2,
              qPrintable(QStringLiteral("%1 %2").arg(firstInk).arg(captionLeft)));
+  }
+
+  // Bold texts draw heavier than the same texts in the regular weight, with
+  // whatever the platform makes of the window's font: a family without a
+  // bold face must get a synthesised one, not silently the regular.
+  void boldTextsDrawBold_data() {
+    QTest::addColumn<QString>("control");
+    for (const char *name : {"BitBtn1", "BitBtn4", "Label16", "lbMail2", "Label21", "Label11"})
+      QTest::addRow("%s", name) << name;
+  }
+  void boldTextsDrawBold() {
+    QFETCH(QString, control);
+    QWidget *target = Find(qPrintable(control));
+    QVERIFY(target->font().bold());
+    if (auto *button = qobject_cast<QAbstractButton *>(target))
+      button->setIcon(QIcon());
+    const qint64 bold = Ink(target->grab().toImage());
+    QFont regular = target->font();
+    regular.setBold(false);
+    target->setFont(regular);
+    const qint64 plain = Ink(target->grab().toImage());
+    // Less what the control draws without a text (a button's bevel).
+    target->setProperty("text", QString());
+    const qint64 blank = Ink(target->grab().toImage());
+    QVERIFY2((bold - blank) * 100 > (plain - blank) * 115,
+             qPrintable(QStringLiteral("bold %1, regular %2, blank %3").arg(bold).arg(plain).arg(blank)));
   }
 
   void closeButtonClosesWindow() {
