@@ -294,19 +294,18 @@ void TfrmPlant::acPasteClick() {
     return;
   }
   TPlantSheet sheet = TPlantSheet::WithoutHeader(std::move(records));
+  ChooseColumns(sheet);
+}
+
+void TfrmPlant::acColumnsClick() { ChooseColumns(FSheet); }
+
+// Asks which column holds what, then shows sheet so read; Cancel changes nothing.
+void TfrmPlant::ChooseColumns(TPlantSheet &sheet) {
   TfrmColumns dialog(sheet, this);
   if (dialog.exec() != QDialog::Accepted)
     return;
   dialog.Apply(sheet);
   UseSheet(std::move(sheet), true);
-}
-
-void TfrmPlant::acColumnsClick() {
-  TfrmColumns dialog(FSheet, this);
-  if (dialog.exec() != QDialog::Accepted)
-    return;
-  dialog.Apply(FSheet);
-  UseSheet(std::move(FSheet), true);
 }
 
 void TfrmPlant::acAddRowClick() {

@@ -94,6 +94,7 @@ private:
   void ReadFile(const QString &path);
   void WriteFile(const QString &path, const std::string &bytes);
   void UseSheet(TPlantSheet sheet, bool modified);
+  void ChooseColumns(TPlantSheet &sheet);
   bool AskToSave();
 
   // UPlantTables.cpp: the tables, the figure and the computation.
